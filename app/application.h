@@ -1,0 +1,95 @@
+// The application: its state, start-up, one turn of the loop, shut-down, and
+// the steps a turn runs (capture, entry commands, find).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/history.h"
+#include "app/platform.h"
+
+namespace quorvel {
+
+// Fixed numbers of the application's objects.
+inline constexpr int64_t kMainWindow = 0;
+inline constexpr int64_t kListView = 0;
+inline constexpr int64_t kEditor = 1;
+inline constexpr int32_t kHotKeyId = 0;
+inline constexpr uint32_t HotKeyScanCode = 0x29;
+
+// Event codes the loop acts on.
+inline constexpr int64_t kEventMenuCommand = 13101;
+inline constexpr int64_t kEventCloseRequest = 13116;
+inline constexpr int64_t kMessageHotKey = 786;  // WM_HOTKEY
+
+// Shortcut modifier bits.
+inline constexpr int32_t ShortcutShift = 0x10000;
+inline constexpr int32_t ShortcutControl = 0x20000;
+inline constexpr int32_t ShortcutAlt = 0x40000;
+
+// Command items of the shortcut events.
+enum CommandItem : int64_t {
+  kItemCopy = 0,
+  kItemAppend = 1,
+  kItemHide = 2,
+  kItemToggle = 3,
+  kItemDelete = 4,
+  kItemClear = 5,
+  kItemPreview = 6,
+  kItemFind = 7,
+  kItemFindNext = 8,
+  kItemFindPrevious = 9,
+};
+
+struct ApplicationState {
+  int64_t eventCode = 0;
+  int64_t eventItem = 0;
+  int64_t windowHidden = 0;
+  int64_t previewShown = 0;
+  std::u16string clipText;
+  std::u16string lastClipText;
+  std::u16string searchText;
+  int64_t searchBusy = 0;
+  HistoryList history;
+};
+
+class Application {
+ public:
+  explicit Application(Platform& platform) : platform_(platform) {}
+
+  // Start-up up to the loop. False when the hot key could not be registered:
+  // the error was shown and the caller goes straight to Shutdown.
+  [[nodiscard]] bool Start();
+  // One turn of the loop. False when the user confirmed the exit.
+  [[nodiscard]] bool Turn();
+  // Ends the runtime services; the process then exits with this code.
+  int Shutdown();
+  // Start, the loop until exit, Shutdown.
+  int Run();
+
+  // The steps of a turn, each usable on its own.
+  void CaptureClipboard();
+  void RunCommand(int64_t item);
+  void CopyEntry(int64_t item);  // items 0 (copy) and 1 (append)
+  void HideWindow();
+  void ToggleWindow();
+  void DeleteEntry();
+  void ClearHistory();
+  void TogglePreview();
+  void FindDispatch(int64_t item);  // items 7, 8 and 9
+  int64_t FindStep(int64_t step);
+
+  // hh:mm[:ss] AM|PM of the local clock, each field from its own reading.
+  std::u16string TimeOfDayText(int64_t showSeconds);
+
+  [[nodiscard]] const ApplicationState& State() const { return state_; }
+
+ private:
+  // The list view's selected index when it names an entry, else -1.
+  int64_t ValidSelection();
+
+  Platform& platform_;
+  ApplicationState state_;
+};
+
+}  // namespace quorvel

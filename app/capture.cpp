@@ -1,0 +1,64 @@
+// The capture step that every turn runs, and the 12-hour time of its stamps.
+#include <cmath>
+
+#include "app/application.h"
+#include "runtime/date.h"
+#include "runtime/text.h"
+
+namespace quorvel {
+
+namespace {
+
+// A field of a clock reading that is not a valid date (the clock is past the
+// date range) shows as "??" rather than as a negative number.
+std::u16string TwoDigits(int64_t value) {
+  if (value < 0) return u"??";
+  return TextPadLeft(NumberToText(value), 2, u"0");
+}
+
+}  // namespace
+
+std::u16string Application::TimeOfDayText(int64_t showSeconds) {
+  const int64_t hour = DateHour(platform_.DateNow());
+  const int64_t minute = DateMinute(platform_.DateNow());
+  const int64_t second = DateSecond(platform_.DateNow());
+
+  std::u16string suffix = ChooseText(hour >= 12, u"PM", u"AM");
+  std::u16string hourText = u"??";
+  if (hour >= 0) {
+    const auto hour12 =
+        static_cast<int64_t>(std::fmod(static_cast<double>(hour) + 11.0, 12.0) + 1.0);
+    hourText = TwoDigits(hour12);
+  } else {
+    suffix = u"??";
+  }
+  return hourText + u":" + TwoDigits(minute) +
+         ChooseText(showSeconds != 0, u":" + TwoDigits(second), u"") + u" " + suffix;
+}
+
+void Application::CaptureClipboard() {
+  state_.clipText = platform_.ClipboardGetText();
+  if (state_.clipText.empty()) return;
+  if (state_.clipText == state_.lastClipText) return;
+
+  const int64_t foundIndex = state_.history.Find(state_.clipText);
+  state_.lastClipText = state_.clipText;
+
+  if (foundIndex >= 0) {
+    // A known text moves to the end and keeps the stamp of its first capture.
+    state_.history.MoveToEnd(static_cast<size_t>(foundIndex));
+    platform_.GadgetRemoveItem(kListView, foundIndex);
+    platform_.GadgetAddItem(kListView, -1, EntryDisplayLine(state_.history.At(state_.history.Size() - 1)));
+    return;
+  }
+
+  HistoryEntry entry;
+  entry.text = state_.clipText;
+  std::u16string date = DateFormat(u"%yyyy-%mm-%dd ", platform_.DateNow());
+  entry.stamp = u" \u00AB" + date + TimeOfDayText(1) + u"\u00BB";
+  state_.history.Append(std::move(entry));
+  platform_.GadgetAddItem(kListView, -1, EntryDisplayLine(state_.history.At(state_.history.Size() - 1)));
+  if (state_.history.Size() == 1) platform_.GadgetSetState(kListView, 0);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,33 @@
+// Find in history: a prompt for the search text, then steps through the list
+// lines that contain it, ignoring letter case, without wrapping around.
+#include "app/application.h"
+#include "runtime/text.h"
+
+namespace quorvel {
+
+void Application::FindDispatch(int64_t item) {
+  if (state_.searchBusy != 0) return;
+  if (item == kItemFind) state_.searchText = platform_.InputDialog(u"find", u"", u"");
+  if (state_.searchText.empty()) return;
+  const auto step = static_cast<int64_t>(
+      ChooseNumber(item == kItemFind, 0, ChooseNumber(item == kItemFindPrevious, -1, 1)));
+  FindStep(step);
+}
+
+int64_t Application::FindStep(int64_t step) {
+  state_.searchBusy = 1;
+  const int64_t selected = platform_.GadgetGetState(kListView);
+  auto i = static_cast<int64_t>(ChooseNumber(step == 0, 0, static_cast<double>(selected + step)));
+  const auto delta = static_cast<int64_t>(ChooseNumber(step == 0, 1, static_cast<double>(step)));
+  while (step == -1 ? i >= 0 : i < platform_.GadgetItemCount(kListView)) {
+    if (TextFind(platform_.GadgetItemText(kListView, i), state_.searchText, 0, 1) != 0) {
+      platform_.GadgetSetState(kListView, i);
+      break;
+    }
+    i += delta;
+  }
+  state_.searchBusy = 0;
+  return 0;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,305 @@
+// Part 2.1: date values, DateFromParts, field operations, DateFormat.
+#include "runtime/date.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "runtime/local.h"
+
+namespace quorvel {
+namespace {
+
+constexpr int64_t kWorked = 1796692915;  // 2026-12-08 01:21:55
+constexpr int32_t kI32Min = std::numeric_limits<int32_t>::min();
+constexpr int32_t kI32Max = std::numeric_limits<int32_t>::max();
+constexpr int64_t kI64Min = std::numeric_limits<int64_t>::min();
+constexpr int64_t kI64Max = std::numeric_limits<int64_t>::max();
+
+TEST(DateFromParts, ValidRangeBounds) {
+  EXPECT_EQ(DateFromParts(1970, 1, 1, 0, 0, 0), 0);
+  EXPECT_EQ(DateFromParts(1970, 1, 1, 0, 0, 1), 1);
+  EXPECT_EQ(DateFromParts(1970, 1, 1, 23, 59, 59), 86399);
+  EXPECT_EQ(DateFromParts(1970, 1, 2, 0, 0, 0), 86400);
+  EXPECT_EQ(DateFromParts(2038, 1, 19, 3, 14, 7), 2147483647);
+  EXPECT_EQ(DateFromParts(2038, 1, 19, 3, 14, 8), -1);
+  EXPECT_EQ(DateFromParts(2038, 1, 19, 3, 15, 0), -1);
+  EXPECT_EQ(DateFromParts(2038, 1, 19, 4, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2038, 1, 19, 0, 0, 0), 2147472000);
+  EXPECT_EQ(DateFromParts(2038, 1, 18, 23, 59, 59), 2147471999);
+  EXPECT_EQ(DateFromParts(2038, 1, 20, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2038, 1, 31, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2038, 2, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2038, 12, 31, 23, 59, 59), -1);
+  EXPECT_EQ(DateFromParts(2039, 1, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(1969, 12, 31, 23, 59, 59), -1);
+  EXPECT_EQ(DateFromParts(1900, 1, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(0, 1, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(-1, 1, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(kI32Min, 1, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(kI32Max, 1, 1, 0, 0, 0), -1);
+}
+
+TEST(DateFromParts, WorkedValues) {
+  EXPECT_EQ(DateFromParts(2000, 2, 29, 23, 59, 59), 951868799);
+  EXPECT_EQ(DateFromParts(2024, 3, 5, 14, 7, 9), 1709647629);
+  EXPECT_EQ(DateFromParts(2026, 12, 8, 1, 21, 55), kWorked);
+  EXPECT_EQ(DateFromParts(2024, 5, 1, 13, 45, 0), 1714571100);
+}
+
+TEST(DateFromParts, LeapYears) {
+  EXPECT_NE(DateFromParts(2000, 2, 29, 0, 0, 0), -1);  // divisible by 400
+  EXPECT_NE(DateFromParts(1972, 2, 29, 0, 0, 0), -1);
+  EXPECT_NE(DateFromParts(2024, 2, 29, 0, 0, 0), -1);
+  EXPECT_NE(DateFromParts(2036, 2, 29, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2023, 2, 29, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(1970, 2, 29, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2001, 2, 29, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2000, 2, 30, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2024, 2, 30, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2000, 3, 1, 0, 0, 0) - DateFromParts(2000, 2, 28, 0, 0, 0),
+            2 * 86400);
+  EXPECT_EQ(DateFromParts(2023, 3, 1, 0, 0, 0) - DateFromParts(2023, 2, 28, 0, 0, 0), 86400);
+}
+
+TEST(DateFromParts, MonthLengths) {
+  for (int32_t month : {4, 6, 9, 11}) {
+    EXPECT_NE(DateFromParts(2025, month, 30, 0, 0, 0), -1) << month;
+    EXPECT_EQ(DateFromParts(2025, month, 31, 0, 0, 0), -1) << month;
+  }
+  for (int32_t month : {1, 3, 5, 7, 8, 10, 12}) {
+    EXPECT_NE(DateFromParts(2025, month, 31, 0, 0, 0), -1) << month;
+    EXPECT_EQ(DateFromParts(2025, month, 32, 0, 0, 0), -1) << month;
+  }
+}
+
+TEST(DateFromParts, FieldRanges) {
+  EXPECT_EQ(DateFromParts(2025, 0, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, 13, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, -1, 1, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, 0, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, -5, 0, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, 1, 24, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, 1, -1, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, 1, 0, 60, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, 1, 0, -1, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, 1, 0, 0, 60), -1);  // no leap second
+  EXPECT_EQ(DateFromParts(2025, 1, 1, 0, 0, -1), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, 1, kI32Max, kI32Max, kI32Max), -1);
+  EXPECT_EQ(DateFromParts(2025, 1, 1, kI32Min, 0, 0), -1);
+  EXPECT_EQ(DateFromParts(2025, kI32Max, kI32Max, 0, 0, 0), -1);
+  EXPECT_NE(DateFromParts(2025, 12, 31, 23, 59, 59), -1);
+}
+
+// Walks every day from 1970-01-01 to 2038-01-19 with an independent
+// calendar counter and checks DateFromParts and the field operations.
+TEST(DateFromParts, EveryDayAgainstCounter) {
+  int32_t year = 1970, month = 1, day = 1;
+  const int32_t lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  int64_t days = 0;
+  while (!(year == 2038 && month == 1 && day == 20)) {
+    const int64_t early = DateFromParts(year, month, day, 1, 23, 45);
+    ASSERT_EQ(early, days * 86400 + 1 * 3600 + 23 * 60 + 45)
+        << year << "-" << month << "-" << day;
+    ASSERT_EQ(DateYear(early), year);
+    ASSERT_EQ(DateMonth(early), month);
+    ASSERT_EQ(DateDay(early), day);
+    ASSERT_EQ(DateHour(early), 1);
+    ASSERT_EQ(DateMinute(early), 23);
+    ASSERT_EQ(DateSecond(early), 45);
+    const int64_t midnight = DateFromParts(year, month, day, 0, 0, 0);
+    ASSERT_EQ(DateDay(midnight), day);
+    ASSERT_EQ(DateHour(midnight), 0);
+    if (days > 0) {  // the second before midnight belongs to the day before
+      ASSERT_EQ(DateDay(midnight - 1), DateDay(early - 86400));
+      ASSERT_EQ(DateHour(midnight - 1), 23);
+      ASSERT_EQ(DateSecond(midnight - 1), 59);
+    }
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    const int32_t length = lengths[month - 1] + (month == 2 && leap ? 1 : 0);
+    ++days;
+    if (++day > length) {
+      day = 1;
+      if (++month > 12) {
+        month = 1;
+        ++year;
+      }
+    }
+  }
+  EXPECT_EQ(days, 24856);  // 1970-01-01 (day 0) .. 2038-01-19 (day 24855)
+  EXPECT_EQ(DateFromParts(year, month, day, 0, 0, 0), -1);
+}
+
+TEST(DateFields, NegativeGivesMinusOne) {
+  for (int64_t v : {int64_t{-1}, int64_t{-2}, int64_t{-86400}, kI64Min}) {
+    EXPECT_EQ(DateYear(v), -1) << v;
+    EXPECT_EQ(DateMonth(v), -1) << v;
+    EXPECT_EQ(DateDay(v), -1) << v;
+    EXPECT_EQ(DateHour(v), -1) << v;
+    EXPECT_EQ(DateMinute(v), -1) << v;
+    EXPECT_EQ(DateSecond(v), -1) << v;
+  }
+}
+
+TEST(DateFields, Epoch) {
+  EXPECT_EQ(DateYear(0), 1970);
+  EXPECT_EQ(DateMonth(0), 1);
+  EXPECT_EQ(DateDay(0), 1);
+  EXPECT_EQ(DateHour(0), 0);
+  EXPECT_EQ(DateMinute(0), 0);
+  EXPECT_EQ(DateSecond(0), 0);
+}
+
+TEST(DateFields, LastValidSecond) {
+  EXPECT_EQ(DateYear(2147483647), 2038);
+  EXPECT_EQ(DateMonth(2147483647), 1);
+  EXPECT_EQ(DateDay(2147483647), 19);
+  EXPECT_EQ(DateHour(2147483647), 3);
+  EXPECT_EQ(DateMinute(2147483647), 14);
+  EXPECT_EQ(DateSecond(2147483647), 7);
+}
+
+TEST(DateFields, WorkedValue) {
+  EXPECT_EQ(DateYear(kWorked), 2026);
+  EXPECT_EQ(DateMonth(kWorked), 12);
+  EXPECT_EQ(DateDay(kWorked), 8);
+  EXPECT_EQ(DateHour(kWorked), 1);
+  EXPECT_EQ(DateMinute(kWorked), 21);
+  EXPECT_EQ(DateSecond(kWorked), 55);
+  EXPECT_EQ(DateYear(951868799), 2000);
+  EXPECT_EQ(DateMonth(951868799), 2);
+  EXPECT_EQ(DateDay(951868799), 29);
+  EXPECT_EQ(DateHour(951868799), 23);
+}
+
+TEST(DateFields, BeyondValidRangeStillBreaksDown) {
+  // No operation produces these, but the breakdown must stay sane.
+  EXPECT_EQ(DateYear(2147483648), 2038);
+  EXPECT_EQ(DateSecond(2147483648), 8);
+  EXPECT_GT(DateYear(kI64Max), 2038);
+  EXPECT_GE(DateMonth(kI64Max), 1);
+  EXPECT_LE(DateMonth(kI64Max), 12);
+  EXPECT_GE(DateDay(kI64Max), 1);
+  EXPECT_LE(DateDay(kI64Max), 31);
+}
+
+TEST(DateNow, MatchesTheLocalClock) {
+  const LocalTime before = LocalClockRead();
+  const int64_t now = DateNow();
+  const LocalTime after = LocalClockRead();
+  const int64_t lo = DateFromParts(before.year, before.month, before.day, before.hour,
+                                   before.minute, before.second);
+  const int64_t hi = DateFromParts(after.year, after.month, after.day, after.hour,
+                                   after.minute, after.second);
+  ASSERT_NE(lo, -1) << "the machine's clock is outside 1970..2038";
+  ASSERT_NE(hi, -1);
+  EXPECT_GE(now, lo);
+  EXPECT_LE(now, hi);
+  EXPECT_GE(DateYear(now), 2024);
+  EXPECT_GE(DateHour(now), 0);
+  EXPECT_LE(DateHour(now), 23);
+}
+
+TEST(DateFormat, WorkedExamples) {
+  EXPECT_EQ(DateFormat(u"%yyyy-%mm-%dd ", kWorked), u"2026-12-08 ");
+  EXPECT_EQ(DateFormat(u"%hh:%ii:%ss", kWorked), u"01:21:55");
+  EXPECT_EQ(DateFormat(u"%YY/%Mm/%dD", kWorked), u"26/12/08");
+  EXPECT_EQ(DateFormat(u"%yyy", kWorked), u"26y");
+  EXPECT_EQ(DateFormat(u"100%", kWorked), u"100%");
+  EXPECT_EQ(DateFormat(u"%x%%dd", kWorked), u"%x%08");
+  EXPECT_EQ(DateFormat(u"", kWorked), u"");
+  EXPECT_EQ(DateFormat(std::u16string_view(), kWorked), u"");
+}
+
+TEST(DateFormat, TokensInAnyCase) {
+  EXPECT_EQ(DateFormat(u"%YYYY %yYyY %Yyyy", kWorked), u"2026 2026 2026");
+  EXPECT_EQ(DateFormat(u"%yy %yY %Yy %YY", kWorked), u"26 26 26 26");
+  EXPECT_EQ(DateFormat(u"%MM %mM %DD %Dd", kWorked), u"12 12 08 08");
+  EXPECT_EQ(DateFormat(u"%HH:%II:%SS", kWorked), u"01:21:55");
+  EXPECT_EQ(DateFormat(u"%hH:%iI:%Ss", kWorked), u"01:21:55");
+}
+
+TEST(DateFormat, CutShortAndUnmatchedTokens) {
+  EXPECT_EQ(DateFormat(u"%", kWorked), u"%");
+  EXPECT_EQ(DateFormat(u"%%", kWorked), u"%%");
+  EXPECT_EQ(DateFormat(u"%y", kWorked), u"%y");
+  EXPECT_EQ(DateFormat(u"%m", kWorked), u"%m");
+  EXPECT_EQ(DateFormat(u"%d", kWorked), u"%d");
+  EXPECT_EQ(DateFormat(u"%h", kWorked), u"%h");
+  EXPECT_EQ(DateFormat(u"%i", kWorked), u"%i");
+  EXPECT_EQ(DateFormat(u"%s", kWorked), u"%s");
+  EXPECT_EQ(DateFormat(u"a%Y", kWorked), u"a%Y");
+  EXPECT_EQ(DateFormat(u"%yyyyy", kWorked), u"2026y");
+  EXPECT_EQ(DateFormat(u"%yyyyyy", kWorked), u"2026yy");
+  EXPECT_EQ(DateFormat(u"%md", kWorked), u"%md");
+  EXPECT_EQ(DateFormat(u"%%%yyyy", kWorked), u"%%2026");
+  EXPECT_EQ(DateFormat(u"%%mm%", kWorked), u"%12%");
+  EXPECT_EQ(DateFormat(u"%mmm", kWorked), u"12m");
+  EXPECT_EQ(DateFormat(u"%ddd%", kWorked), u"08d%");
+  EXPECT_EQ(DateFormat(u"%zz %aa %", kWorked), u"%zz %aa %");
+  EXPECT_EQ(DateFormat(u"%yyyy%mm%dd%hh%ii%ss", kWorked), u"20261208012155");
+}
+
+TEST(DateFormat, CutShortTokenReadsNothingPastTheEnd) {
+  // Views that end inside "%yyyy": what lies after the view's end must not
+  // be read (the sanitizer build checks this with a heap copy of the view).
+  const std::u16string backing = u"%yyyy";
+  const char16_t* const expected[] = {u"", u"%", u"%y", u"26", u"26y", u"2026"};
+  for (std::size_t n = 0; n <= backing.size(); ++n) {
+    const std::u16string copy = backing.substr(0, n);
+    auto* heap = new char16_t[n == 0 ? 1 : n];
+    for (std::size_t i = 0; i < n; ++i) heap[i] = copy[i];
+    EXPECT_EQ(DateFormat(std::u16string_view(heap, n), kWorked), expected[n]) << n;
+    EXPECT_EQ(DateFormat(std::u16string_view(backing.data(), n), kWorked), expected[n]) << n;
+    delete[] heap;
+  }
+}
+
+TEST(DateFormat, CopiesOtherCharactersUnchanged) {
+  EXPECT_EQ(DateFormat(u"hello world", kWorked), u"hello world");
+  EXPECT_EQ(DateFormat(u"yyyy-mm-dd", kWorked), u"yyyy-mm-dd");
+  EXPECT_EQ(DateFormat(u"\u00AB%dd\u00BB \U0001F600", kWorked), u"\u00AB08\u00BB \U0001F600");
+  const std::u16string with_nul(u"a\0%mm", 5);
+  EXPECT_EQ(DateFormat(with_nul, kWorked), std::u16string(u"a\0" u"12", 4));
+}
+
+TEST(DateFormat, TwoDigitFields) {
+  EXPECT_EQ(DateFormat(u"%dd.%mm.%yy %hh:%ii:%ss", 0), u"01.01.70 00:00:00");
+  EXPECT_EQ(DateFormat(u"%yyyy-%mm-%dd %hh:%ii:%ss", 2147483647), u"2038-01-19 03:14:07");
+  EXPECT_EQ(DateFormat(u"%yy", DateFromParts(2000, 10, 10, 10, 10, 10)), u"00");
+  EXPECT_EQ(DateFormat(u"%yy", DateFromParts(2005, 1, 1, 0, 0, 0)), u"05");
+  EXPECT_EQ(DateFormat(u"%mm/%dd %hh:%ii:%ss", DateFromParts(2005, 10, 31, 23, 59, 59)),
+            u"10/31 23:59:59");
+  EXPECT_EQ(DateFormat(u"%mm/%dd %hh:%ii:%ss", DateFromParts(2005, 9, 9, 9, 9, 9)),
+            u"09/09 09:09:09");
+}
+
+// Writes the expected placeholder texts with '#' for '?' (so that no "??x"
+// trigraph sequence appears in the source).
+std::u16string Marks(std::u16string_view pattern) {
+  std::u16string out(pattern);
+  for (char16_t& c : out) {
+    if (c == u'#') c = u'?';
+  }
+  return out;
+}
+
+// Left to the implementer: a date that is not valid formats each token as
+// '?' characters of its width.
+TEST(DateFormat, InvalidDateIsQuestionMarks) {
+  for (int64_t bad : {int64_t{-1}, int64_t{-2}, kI64Min, int64_t{2147483648}, kI64Max}) {
+    EXPECT_EQ(DateFormat(u"%yyyy-%mm-%dd ", bad), Marks(u"####-##-## ")) << bad;
+    EXPECT_EQ(DateFormat(u"%hh:%ii:%ss", bad), Marks(u"##:##:##")) << bad;
+    EXPECT_EQ(DateFormat(u"%YY/%Mm/%dD", bad), Marks(u"##/##/##")) << bad;
+    EXPECT_EQ(DateFormat(u"%yyy", bad), Marks(u"##y")) << bad;
+    EXPECT_EQ(DateFormat(u"%x%%dd", bad), Marks(u"%x%##")) << bad;
+    EXPECT_EQ(DateFormat(u"100%", bad), u"100%") << bad;
+    EXPECT_EQ(DateFormat(u"plain", bad), u"plain") << bad;
+    EXPECT_EQ(DateFormat(u"", bad), u"") << bad;
+  }
+}
+
+}  // namespace
+}  // namespace quorvel

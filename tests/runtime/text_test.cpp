@@ -1,0 +1,304 @@
+// Part 2.2: TextFind (exact and ignoring case), TextFoldCase, NumberToText,
+// TextPadLeft.
+#include "runtime/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+namespace {
+
+constexpr int32_t kI32Min = std::numeric_limits<int32_t>::min();
+constexpr int32_t kI32Max = std::numeric_limits<int32_t>::max();
+constexpr auto npos = std::u16string_view::npos;
+
+TEST(TextFind, WorldInHelloWorld) {
+  EXPECT_EQ(TextFind(u"Hello World", u"world", 0, 1), 7);
+  EXPECT_EQ(TextFind(u"Hello World", u"world", 0, 0), 0);
+  EXPECT_EQ(TextFind(u"Hello World", u"World", 0, 0), 7);
+  EXPECT_EQ(TextFind(u"Hello World", u"WORLD", 0, 1), 7);
+  EXPECT_EQ(TextFind(u"Hello World", u"hello world", 0, 1), 1);
+}
+
+TEST(TextFind, OnlyBitZeroOfModeCounts) {
+  EXPECT_EQ(TextFind(u"Hello World", u"world", 0, 3), 7);
+  EXPECT_EQ(TextFind(u"Hello World", u"world", 0, -1), 7);
+  EXPECT_EQ(TextFind(u"Hello World", u"world", 0, 2), 0);
+  EXPECT_EQ(TextFind(u"Hello World", u"world", 0, kI32Min), 0);
+}
+
+TEST(TextFind, StartPositions) {
+  for (int32_t mode : {0, 1}) {
+    EXPECT_EQ(TextFind(u"abcabc", u"c", 4, mode), 6);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", 3, mode), 3);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", 6, mode), 6);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", 7, mode), 0);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", 8, mode), 0);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", kI32Max, mode), 0);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", 0, mode), 3);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", 1, mode), 3);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", -1, mode), 3);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", -100, mode), 3);
+    EXPECT_EQ(TextFind(u"abcabc", u"c", kI32Min, mode), 3);
+    EXPECT_EQ(TextFind(u"abcabc", u"abc", 2, mode), 4);
+    EXPECT_EQ(TextFind(u"abcabc", u"abc", 5, mode), 0);
+  }
+}
+
+TEST(TextFind, OverlappingAndRestart) {
+  for (int32_t mode : {0, 1}) {
+    EXPECT_EQ(TextFind(u"aaa", u"aa", 0, mode), 1);
+    EXPECT_EQ(TextFind(u"aaa", u"aa", 2, mode), 2);
+    EXPECT_EQ(TextFind(u"aaa", u"aa", 3, mode), 0);
+    EXPECT_EQ(TextFind(u"aab", u"ab", 0, mode), 2);
+    EXPECT_EQ(TextFind(u"aaab", u"aab", 0, mode), 2);
+    EXPECT_EQ(TextFind(u"abababc", u"ababc", 0, mode), 3);
+    EXPECT_EQ(TextFind(u"ab", u"abc", 0, mode), 0);  // text ends first
+    EXPECT_EQ(TextFind(u"abc", u"abc", 0, mode), 1);
+    EXPECT_EQ(TextFind(u"xabc", u"abc", 0, mode), 2);
+  }
+  EXPECT_EQ(TextFind(u"AAB", u"ab", 0, 1), 2);
+  EXPECT_EQ(TextFind(u"aAb", u"AB", 0, 1), 2);
+}
+
+TEST(TextFind, EmptyTextOrPattern) {
+  for (int32_t mode : {0, 1}) {
+    EXPECT_EQ(TextFind(u"", u"", 0, mode), 0);
+    EXPECT_EQ(TextFind(u"abc", u"", 0, mode), 0);
+    EXPECT_EQ(TextFind(u"abc", u"", 2, mode), 0);
+    EXPECT_EQ(TextFind(u"", u"abc", 0, mode), 0);
+    EXPECT_EQ(TextFind(std::u16string_view(), std::u16string_view(), 0, mode), 0);
+    EXPECT_EQ(TextFind(std::u16string_view(), u"a", 0, mode), 0);
+    EXPECT_EQ(TextFind(u"a", std::u16string_view(), 0, mode), 0);
+  }
+}
+
+TEST(TextFind, FoldsNonAsciiLetters) {
+  EXPECT_EQ(TextFind(u"\u00C4pfel", u"\u00E4pfel", 0, 1), 1);  // Äpfel / äpfel
+  EXPECT_EQ(TextFind(u"\u00E4pfel", u"\u00C4PFEL", 0, 1), 1);
+  EXPECT_EQ(TextFind(u"\u00C4pfel", u"\u00E4pfel", 0, 0), 0);
+  EXPECT_EQ(TextFind(u"x\u00D6\u00DC", u"\u00F6\u00FC", 0, 1), 2);  // ÖÜ / öü
+  EXPECT_EQ(TextFind(u"\u041F\u0420\u0418\u0412\u0415\u0422", u"\u043F\u0440\u0438", 0, 1),
+            1);  // ПРИВЕТ / при
+}
+
+TEST(TextFind, SharpSDoesNotMatchDoubleS) {
+  EXPECT_EQ(TextFind(u"STRASSE", u"stra\u00DFe", 0, 1), 0);  // straße
+  EXPECT_EQ(TextFind(u"stra\u00DFe", u"STRASSE", 0, 1), 0);
+  EXPECT_EQ(TextFind(u"strasse", u"\u00DF", 0, 1), 0);
+  EXPECT_EQ(TextFind(u"stra\u00DFe", u"ss", 0, 1), 0);
+  EXPECT_EQ(TextFind(u"STRA\u00DFE", u"stra\u00DFe", 0, 1), 1);
+}
+
+TEST(TextFind, SurrogatesCountAsTwoUnits) {
+  const std::u16string text = u"a\U0001F600b\U0001F600";  // a, pair, b, pair
+  EXPECT_EQ(text.size(), 6u);
+  for (int32_t mode : {0, 1}) {
+    EXPECT_EQ(TextFind(text, u"\U0001F600", 0, mode), 2);
+    EXPECT_EQ(TextFind(text, u"\U0001F600", 3, mode), 5);
+    EXPECT_EQ(TextFind(text, u"B", 0, mode), mode == 1 ? 4 : 0);
+    EXPECT_EQ(TextFind(text, std::u16string(1, char16_t{0xDE00}), 0, mode), 3);
+  }
+}
+
+TEST(TextFind, EmbeddedZeroUnits) {
+  const std::u16string text(u"ab\0cd", 5);
+  EXPECT_EQ(TextFind(text, u"cd", 0, 0), 4);
+  EXPECT_EQ(TextFind(text, u"CD", 0, 1), 4);
+  EXPECT_EQ(TextFind(text, std::u16string(u"b\0c", 3), 0, 1), 2);
+}
+
+TEST(TextFindIgnoreCase, OffsetsAndNone) {
+  EXPECT_EQ(TextFindIgnoreCase(u"Hello World", u"WORLD"), 6u);
+  EXPECT_EQ(TextFindIgnoreCase(u"aab", u"AB"), 1u);
+  EXPECT_EQ(TextFindIgnoreCase(u"abc", u"abcd"), npos);
+  EXPECT_EQ(TextFindIgnoreCase(u"abc", u"x"), npos);
+  EXPECT_EQ(TextFindIgnoreCase(u"abc", u""), npos);
+  EXPECT_EQ(TextFindIgnoreCase(u"", u"a"), npos);
+}
+
+TEST(TextFindIgnoreCase, ReadsNothingPastTheText) {
+  // The text is a view that ends before a would-be match; the sanitizer
+  // build sees any read past its end in the heap copy.
+  const std::u16string full = u"xxAB";
+  auto* heap = new char16_t[3];
+  for (int i = 0; i < 3; ++i) heap[i] = full[i];
+  EXPECT_EQ(TextFindIgnoreCase(std::u16string_view(heap, 3), u"ab"), npos);
+  EXPECT_EQ(TextFind(std::u16string_view(heap, 3), u"ab", 0, 1), 0);
+  EXPECT_EQ(TextFind(std::u16string_view(heap, 3), u"xa", 0, 1), 2);
+  delete[] heap;
+}
+
+TEST(TextFoldCase, Basics) {
+  EXPECT_EQ(TextFoldCase(u'A'), u'a');
+  EXPECT_EQ(TextFoldCase(u'Z'), u'z');
+  EXPECT_EQ(TextFoldCase(u'a'), u'a');
+  EXPECT_EQ(TextFoldCase(u'z'), u'z');
+  EXPECT_EQ(TextFoldCase(u'@'), u'@');
+  EXPECT_EQ(TextFoldCase(u'['), u'[');
+  EXPECT_EQ(TextFoldCase(u'0'), u'0');
+  EXPECT_EQ(TextFoldCase(u' '), u' ');
+  EXPECT_EQ(TextFoldCase(u'\0'), u'\0');
+  EXPECT_EQ(TextFoldCase(u'\u00C4'), u'\u00E4');  // Ä
+  EXPECT_EQ(TextFoldCase(u'\u00E4'), u'\u00E4');
+  EXPECT_EQ(TextFoldCase(u'\u00D6'), u'\u00F6');  // Ö
+  EXPECT_EQ(TextFoldCase(u'\u00DF'), u'\u00DF');  // ß has no one-unit lower/upper pair
+  EXPECT_EQ(TextFoldCase(u'\u0410'), u'\u0430');  // Cyrillic А
+  EXPECT_EQ(TextFoldCase(u'\u0391'), u'\u03B1');  // Greek Α
+  EXPECT_EQ(TextFoldCase(u'\u00D7'), u'\u00D7');  // × is not a letter
+  EXPECT_EQ(TextFoldCase(char16_t{0xD800}), char16_t{0xD800});
+  EXPECT_EQ(TextFoldCase(char16_t{0xDBFF}), char16_t{0xDBFF});
+  EXPECT_EQ(TextFoldCase(char16_t{0xDC00}), char16_t{0xDC00});
+  EXPECT_EQ(TextFoldCase(char16_t{0xDFFF}), char16_t{0xDFFF});
+  EXPECT_EQ(TextFoldCase(char16_t{0xFFFF}), char16_t{0xFFFF});
+}
+
+#ifndef _WIN32
+// The portable build's generated table (Windows answers with CharLowerW).
+TEST(TextFoldCase, PortableTable) {
+  EXPECT_EQ(TextFoldCase(u'\u0130'), u'i');       // İ
+  EXPECT_EQ(TextFoldCase(u'\u212A'), u'k');       // Kelvin sign
+  EXPECT_EQ(TextFoldCase(u'\u2126'), u'\u03C9');  // Ohm sign
+  EXPECT_EQ(TextFoldCase(u'\u1E9E'), u'\u00DF');  // capital sharp s
+  EXPECT_EQ(TextFoldCase(u'\u0178'), u'\u00FF');  // Ÿ
+  EXPECT_EQ(TextFoldCase(u'\u01C5'), u'\u01C6');  // Dž titlecase
+  EXPECT_EQ(TextFoldCase(u'\u03A3'), u'\u03C3');  // Σ -> σ, never ς
+  EXPECT_EQ(TextFoldCase(u'\u03C2'), u'\u03C2');
+  EXPECT_EQ(TextFoldCase(u'\u0100'), u'\u0101');  // alternating pairs
+  EXPECT_EQ(TextFoldCase(u'\u0101'), u'\u0101');
+  EXPECT_EQ(TextFoldCase(u'\u012E'), u'\u012F');
+  EXPECT_EQ(TextFoldCase(u'\uFF21'), u'\uFF41');  // fullwidth A
+  EXPECT_EQ(TextFoldCase(u'\uA7AE'), u'\u026A');  // large negative delta
+  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+    const char16_t lower = TextFoldCase(static_cast<char16_t>(c));
+    ASSERT_EQ(TextFoldCase(lower), lower) << std::hex << c;  // idempotent
+  }
+}
+
+// Checks the committed table against the Unicode data it was generated from,
+// when that file is installed (Debian package unicode-data).
+TEST(TextFoldCase, PortableTableMatchesUnicodeData) {
+  std::ifstream in("/usr/share/unicode/UnicodeData.txt");
+  if (!in) GTEST_SKIP() << "UnicodeData.txt not installed";
+  std::vector<char16_t> expected(0x10000);
+  for (uint32_t c = 0; c <= 0xFFFF; ++c) expected[c] = static_cast<char16_t>(c);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::vector<std::string> fields;
+    std::stringstream ss(line);
+    std::string field;
+    while (std::getline(ss, field, ';')) fields.push_back(field);
+    if (fields.size() < 14 || fields[13].empty()) continue;
+    const unsigned long c = std::stoul(fields[0], nullptr, 16);
+    const unsigned long lower = std::stoul(fields[13], nullptr, 16);
+    if (c > 0xFFFF || lower > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) continue;
+    expected[c] = static_cast<char16_t>(lower);
+  }
+  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+    ASSERT_EQ(TextFoldCase(static_cast<char16_t>(c)), expected[c]) << std::hex << c;
+  }
+}
+#endif
+
+// A reference: fold both texts completely, then search exactly.
+std::u16string FoldAll(std::u16string_view s) {
+  std::u16string out(s);
+  for (char16_t& c : out) c = TextFoldCase(c);
+  return out;
+}
+
+int64_t ReferenceFind(std::u16string_view text, std::u16string_view pattern, int32_t start,
+                      bool ignore_case) {
+  if (text.empty() || pattern.empty()) return 0;
+  std::u16string t(text), p(pattern);
+  if (ignore_case) {
+    t = FoldAll(t);
+    p = FoldAll(p);
+  }
+  std::size_t from = start <= 1 ? 0 : static_cast<std::size_t>(start - 1);
+  if (from > t.size()) return 0;
+  const std::size_t at = t.find(p, from);
+  return at == std::u16string::npos ? 0 : static_cast<int64_t>(at) + 1;
+}
+
+TEST(TextFind, AgreesWithFoldThenFindOnRandomTexts) {
+  // a A b B ä Ä ß S s, Σ σ ς, a lone surrogate
+  const char16_t alphabet[] = {u'a',      u'A',      u'b',      u'B',      u'\u00E4',
+                               u'\u00C4', u'\u00DF', u'S',      u's',      u'\u03A3',
+                               u'\u03C3', u'\u03C2', char16_t{0xD83D}};
+  const std::size_t n = sizeof alphabet / sizeof alphabet[0];
+  uint32_t state = 12345;
+  auto next = [&state](uint32_t bound) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) % bound;
+  };
+  int matches = 0;
+  for (int round = 0; round < 1000; ++round) {
+    std::u16string text, pattern;
+    const uint32_t text_len = next(16);
+    const uint32_t pattern_len = 1 + next(4);
+    for (uint32_t i = 0; i < text_len; ++i) text.push_back(alphabet[next(n)]);
+    for (uint32_t i = 0; i < pattern_len; ++i) pattern.push_back(alphabet[next(n)]);
+    const int32_t start = static_cast<int32_t>(next(18)) - 2;
+    for (int32_t mode : {0, 1}) {
+      const int64_t got = TextFind(text, pattern, start, mode);
+      ASSERT_EQ(got, ReferenceFind(text, pattern, start, mode == 1))
+          << "round " << round << " mode " << mode << " start " << start;
+      if (got != 0) ++matches;
+    }
+    const std::size_t offset = TextFindIgnoreCase(text, pattern);
+    const std::size_t want = pattern.empty() ? npos : FoldAll(text).find(FoldAll(pattern));
+    ASSERT_EQ(offset, want) << "round " << round;
+  }
+  EXPECT_GT(matches, 50);  // the alphabet is small enough for many hits
+}
+
+TEST(NumberToText, Values) {
+  EXPECT_EQ(NumberToText(0), u"0");
+  EXPECT_EQ(NumberToText(7), u"7");
+  EXPECT_EQ(NumberToText(10), u"10");
+  EXPECT_EQ(NumberToText(-1), u"-1");
+  EXPECT_EQ(NumberToText(-45), u"-45");
+  EXPECT_EQ(NumberToText(1000000), u"1000000");
+  EXPECT_EQ(NumberToText(2147483647), u"2147483647");
+  EXPECT_EQ(NumberToText(std::numeric_limits<int64_t>::max()), u"9223372036854775807");
+  EXPECT_EQ(NumberToText(std::numeric_limits<int64_t>::min()), u"-9223372036854775808");
+  EXPECT_EQ(NumberToText(std::numeric_limits<int64_t>::min() + 1), u"-9223372036854775807");
+}
+
+TEST(TextPadLeft, ClockFields) {
+  EXPECT_EQ(TextPadLeft(u"7", 2, u"0"), u"07");
+  EXPECT_EQ(TextPadLeft(u"12", 2, u"0"), u"12");
+  EXPECT_EQ(TextPadLeft(u"123", 2, u"0"), u"12");
+  EXPECT_EQ(TextPadLeft(u"", 2, u"0"), u"00");
+  EXPECT_EQ(TextPadLeft(std::u16string_view(), 2, u"0"), u"00");
+  EXPECT_EQ(TextPadLeft(NumberToText(5), 2, u"0"), u"05");
+  EXPECT_EQ(TextPadLeft(NumberToText(0), 2, u"0"), u"00");
+  EXPECT_EQ(TextPadLeft(NumberToText(59), 2, u"0"), u"59");
+}
+
+TEST(TextPadLeft, WidthAndPad) {
+  EXPECT_EQ(TextPadLeft(u"abc", 0, u"0"), u"");
+  EXPECT_EQ(TextPadLeft(u"abc", -1, u"0"), u"");
+  EXPECT_EQ(TextPadLeft(u"abc", kI32Min, u"0"), u"");
+  EXPECT_EQ(TextPadLeft(u"", 0, u"0"), u"");
+  EXPECT_EQ(TextPadLeft(u"abc", 5, u"xy"), u"xxabc");
+  EXPECT_EQ(TextPadLeft(u"abc", 3, u"xy"), u"abc");
+  EXPECT_EQ(TextPadLeft(u"abc", 1, u"xy"), u"a");
+  EXPECT_EQ(TextPadLeft(u"ab", 4, u"\u00B7"), u"\u00B7\u00B7ab");
+  EXPECT_EQ(TextPadLeft(u"ab", 3, u" "), u" ab");
+  for (int32_t width : {kI32Min, -1, 0, 1, 2, 5, 100}) {
+    EXPECT_EQ(TextPadLeft(u"abc", width, u""), u"") << width;
+    EXPECT_EQ(TextPadLeft(u"", width, std::u16string_view()), u"") << width;
+  }
+  EXPECT_EQ(TextPadLeft(u"abc", 100, u"-").size(), 100u);
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,305 @@
+// The portable platform's behaviour. Where the Windows layer has a rule the
+// application can observe (the turns a key press or a posted event takes,
+// the selection following its item, foreground rules), it is kept here too.
+#include "ui/null_platform.h"
+
+#include "runtime/date.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr int64_t kListNumber = 0;
+constexpr int64_t kEditorNumber = 1;
+constexpr int64_t kClientWidth = 1920;
+constexpr int64_t kClientHeight = 1050;
+constexpr WindowRef kWindowHandleBase = 0x10000;
+constexpr int32_t kShortcutAlt = 0x40000;
+constexpr uint32_t kWsMaximize = 0x01000000;
+constexpr uint32_t kWindowFlagInvisible = 0x10000000;
+
+}  // namespace
+
+NullPlatform::NullPlatform() = default;
+
+void NullPlatform::RuntimeStart() { runtimeStarted_ = true; }
+
+void NullPlatform::RuntimeEnd() {
+  // Gadgets go with the window, the window before the posting window.
+  listExists_ = editorExists_ = false;
+  windowOpen_ = false;
+  foreground_ = -1;
+  focus_ = -1;
+  events_.EventDiscardWindow(0);
+  runtimeStarted_ = false;
+}
+
+int64_t NullPlatform::WindowOpen(int64_t number, int32_t, int32_t, int32_t, int32_t,
+                                 std::u16string_view title, uint32_t flags) {
+  if (number != 0) return 0;  // the application has one window
+  windowOpen_ = true;
+  windowTitle_ = std::u16string(title);
+  windowZoomed_ = (flags & kWsMaximize) != 0;
+  windowHidden_ = (flags & kWindowFlagInvisible) != 0;
+  if (!windowHidden_) foreground_ = 0;
+  return static_cast<int64_t>(WindowHandle(0));
+}
+
+int64_t NullPlatform::WindowClientWidth(int64_t number) {
+  return windowOpen_ && number == 0 ? kClientWidth : 0;
+}
+
+int64_t NullPlatform::WindowClientHeight(int64_t number) {
+  return windowOpen_ && number == 0 ? kClientHeight : 0;
+}
+
+WindowRef NullPlatform::WindowHandle(int64_t number) {
+  return windowOpen_ && number == 0 ? kWindowHandleBase : 0;
+}
+
+void NullPlatform::WindowSetHidden(int64_t number, int32_t hidden) {
+  if (!windowOpen_ || number != 0) return;
+  if (hidden != 0) {
+    windowHidden_ = true;
+    if (foreground_ == 0) foreground_ = -1;  // the system activates another program
+  } else {
+    // Shown again as it was created: maximised, and activated.
+    windowHidden_ = false;
+    foreground_ = 0;
+  }
+}
+
+int64_t NullPlatform::ActiveWindowNumber() { return ProgramInFront() ? 0 : -1; }
+
+int64_t NullPlatform::ListViewCreate(int64_t number, int32_t, int32_t, int32_t, int32_t) {
+  if (number != kListNumber || !windowOpen_) return 0;
+  listExists_ = true;
+  list_ = ListModel{};
+  gadgetHidden_[number] = false;
+  return 1;
+}
+
+int64_t NullPlatform::EditorCreate(int64_t number, int32_t, int32_t, int32_t, int32_t) {
+  if (number != kEditorNumber || !windowOpen_) return 0;
+  editorExists_ = true;
+  editorText_.clear();
+  gadgetHidden_[number] = false;
+  return 1;
+}
+
+void NullPlatform::GadgetSetHidden(int64_t gadget, int64_t hidden) {
+  if (!GadgetVisible(gadget) && gadgetHidden_.count(gadget) == 0) return;
+  gadgetHidden_[gadget] = hidden != 0;
+}
+
+bool NullPlatform::GadgetVisible(int64_t gadget) const {
+  const bool exists = (gadget == kListNumber && listExists_) ||
+                      (gadget == kEditorNumber && editorExists_);
+  if (!exists) return false;
+  auto found = gadgetHidden_.find(gadget);
+  return found == gadgetHidden_.end() || !found->second;
+}
+
+void NullPlatform::GadgetFocus(int64_t gadget) {
+  if (gadget == -1) {
+    focus_ = -1;
+  } else if ((gadget == kListNumber && listExists_) || (gadget == kEditorNumber && editorExists_)) {
+    focus_ = gadget;
+  }
+}
+
+int64_t NullPlatform::GadgetGetState(int64_t gadget) {
+  return gadget == kListNumber && listExists_ ? list_.GetState() : 0;
+}
+
+void NullPlatform::GadgetSetState(int64_t gadget, int64_t state) {
+  if (gadget == kListNumber && listExists_) list_.SetState(state);
+}
+
+int64_t NullPlatform::GadgetItemCount(int64_t gadget) {
+  if (gadget == kListNumber && listExists_) return list_.CountItems();
+  if (gadget == kEditorNumber && editorExists_) {
+    // Lines of the editor's text; an empty text has none.
+    if (editorText_.empty()) return 0;
+    int64_t lines = 1;
+    for (char16_t c : editorText_) lines += c == u'\r' ? 1 : 0;
+    return lines;
+  }
+  return 0;
+}
+
+int64_t NullPlatform::GadgetAddItem(int64_t gadget, int64_t position, std::u16string_view text) {
+  return gadget == kListNumber && listExists_ ? list_.AddItem(position, text) : 0;
+}
+
+void NullPlatform::GadgetRemoveItem(int64_t gadget, int64_t index) {
+  if (gadget == kListNumber && listExists_) list_.RemoveItem(index);
+}
+
+void NullPlatform::GadgetClearItems(int64_t gadget) {
+  if (gadget == kListNumber && listExists_) list_.ClearItems();
+  if (gadget == kEditorNumber && editorExists_) editorText_.clear();
+}
+
+std::u16string NullPlatform::GadgetItemText(int64_t gadget, int64_t index) {
+  return gadget == kListNumber && listExists_ ? list_.GetItemText(index) : std::u16string();
+}
+
+void NullPlatform::GadgetSetText(int64_t gadget, std::u16string_view text) {
+  if (gadget == kEditorNumber && editorExists_) {
+    // The rich-edit control stores a line end as a single carriage return.
+    editorText_.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+      editorText_ += text[i] == u'\n' ? u'\r' : text[i];
+    }
+  }
+}
+
+uintptr_t NullPlatform::ShortcutAdd(int64_t window, int32_t shortcut, int32_t item) {
+  if (window != 0 || !windowOpen_) return 0;
+  for (auto& row : shortcuts_) {
+    if (row.first == shortcut) {
+      row.second = item;
+      return shortcuts_.size();
+    }
+  }
+  shortcuts_.emplace_back(shortcut, item);
+  return shortcuts_.size();
+}
+
+int64_t NullPlatform::EventNext(int32_t) {
+  const int32_t code = events_.Dequeue();
+  if (code != 0) return code;
+  if (messages_.empty()) return 0;
+
+  const Message message = messages_.front();
+  messages_.pop_front();
+  switch (message.kind) {
+    case MessageKind::kKey: {
+      // A key goes to the window in front; another program's keys never
+      // reach this program's queue.
+      if (!ProgramInFront()) return 0;
+      // The accelerator turns the key into a command event for the next call.
+      for (const auto& [shortcut, item] : shortcuts_) {
+        if (shortcut == message.shortcut) {
+          events_.EventRaise(13101, item & 0xFFFF, 0, 0, 0);
+        }
+      }
+      return (message.shortcut & kShortcutAlt) != 0 ? kMessageSysKeyDown : kMessageKeyDown;
+    }
+    case MessageKind::kHotKey:
+      return kMessageHotKey;
+    case MessageKind::kClose:
+      events_.EventRaise(13116, 0, 0, 0, 0);
+      return kMessageClose;
+    case MessageKind::kPost:
+      events_.EventRaise(message.event.code, message.event.object, message.event.window,
+                         message.event.type, EventFlagUnsuppressed);
+      return kMessagePostEvent;
+  }
+  return 0;
+}
+
+int64_t NullPlatform::CurrentEventItem() { return events_.CurrentEvent().object; }
+
+int32_t NullPlatform::EventPost(int32_t code, int64_t window, int64_t object, int64_t type) {
+  Message message;
+  message.kind = MessageKind::kPost;
+  message.event = Event{code, window, object, type};
+  messages_.push_back(message);
+  return 1;
+}
+
+int64_t NullPlatform::MessageDialog(std::u16string_view title, std::u16string_view text,
+                                    int64_t flags) {
+  messageCalls_.push_back({std::u16string(title), std::u16string(text), flags});
+  if (messageAnswers_.empty()) return 1;
+  const int64_t answer = messageAnswers_.front();
+  messageAnswers_.pop_front();
+  return answer;
+}
+
+std::u16string NullPlatform::InputDialog(std::u16string_view title, std::u16string_view message,
+                                         std::u16string_view) {
+  inputCalls_.push_back({std::u16string(title), std::u16string(message), 0});
+  if (inputAnswers_.empty()) return u"";
+  std::u16string answer = std::move(inputAnswers_.front());
+  inputAnswers_.pop_front();
+  return answer;
+}
+
+std::u16string NullPlatform::ClipboardGetText() {
+  ++clipboardReads_;
+  if (clipboardHeld_ || !clipboard_) return u"";
+  // Text is read up to its first zero character.
+  const size_t end = clipboard_->find(u'\0');
+  return clipboard_->substr(0, end);
+}
+
+int64_t NullPlatform::ClipboardSetText(std::u16string_view text) {
+  if (clipboardHeld_) return 0;
+  clipboard_ = std::u16string(text);
+  clipboardSequence_ += 2;
+  return 1;
+}
+
+int64_t NullPlatform::DateNow() { return clock_ ? *clock_ : quorvel::DateNow(); }
+
+uint32_t NullPlatform::MapVirtualKey(uint32_t code, uint32_t mapType) {
+  // The US layout: the key left of 1 is VK_OEM_3.
+  return code == 0x29 && mapType == 1 ? 0xC0 : 0;
+}
+
+int32_t NullPlatform::RegisterHotKey(WindowRef window, int32_t, uint32_t, uint32_t) {
+  if (hotKeyTaken_ || window == 0 || window != WindowHandle(0)) return 0;
+  hotKeyRegistered_ = true;
+  return 1;
+}
+
+int32_t NullPlatform::SetForegroundWindow(WindowRef window) {
+  if (window == 0 || window != WindowHandle(0) || windowHidden_) return 0;
+  foreground_ = 0;
+  return 1;
+}
+
+void NullPlatform::PressKey(int32_t shortcut) {
+  Message message;
+  message.kind = MessageKind::kKey;
+  message.shortcut = shortcut;
+  messages_.push_back(message);
+}
+
+void NullPlatform::PressHotKey() {
+  if (!hotKeyRegistered_ || !windowOpen_) return;
+  Message message;
+  message.kind = MessageKind::kHotKey;
+  messages_.push_back(message);
+}
+
+void NullPlatform::RequestClose() {
+  if (!windowOpen_) return;
+  Message message;
+  message.kind = MessageKind::kClose;
+  messages_.push_back(message);
+}
+
+void NullPlatform::CopyText(std::u16string_view text) {
+  if (clipboardHeld_) return;
+  clipboard_ = std::u16string(text);
+  clipboardSequence_ += 2;
+}
+
+void NullPlatform::CopyImage() {
+  if (clipboardHeld_) return;
+  clipboard_.reset();
+  clipboardSequence_ += 2;
+}
+
+std::vector<std::u16string> NullPlatform::ListItems() const {
+  std::vector<std::u16string> items;
+  for (int64_t i = 0; i < list_.CountItems(); ++i) items.push_back(list_.GetItemText(i));
+  return items;
+}
+
+}  // namespace quorvel

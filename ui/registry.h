@@ -1,0 +1,63 @@
+// ObjectRegistry: maps the numbers that the application chooses for its
+// windows and gadgets (0 and up), or dynamic ids (ObjectAny), to records.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace quorvel {
+
+inline constexpr int64_t ObjectAny = -1;
+
+// A record is alive while its first 64-bit field is non-zero.
+class ObjectRegistry {
+ public:
+  using FreeRoutine = std::function<void(int64_t number)>;
+
+  ObjectRegistry(int32_t objectSize, int32_t growthStep, FreeRoutine freeRoutine);
+  ~ObjectRegistry();
+  ObjectRegistry(const ObjectRegistry&) = delete;
+  ObjectRegistry& operator=(const ObjectRegistry&) = delete;
+
+  // A zeroed record for number; ObjectAny gives a new dynamic record whose
+  // address is its id. A number in use is closed first (free routine) and its
+  // block reused.
+  void* RegistryAllocate(int64_t number);
+  // The live record of a number or dynamic id, else null.
+  [[nodiscard]] void* RegistryLookup(int64_t id) const;
+  void RegistryRelease(int64_t id);
+  // Calls the free routine for every live numbered record in ascending order,
+  // then for the head of the dynamic list until it is empty.
+  void RegistryReleaseAll();
+
+  [[nodiscard]] int64_t Capacity() const { return static_cast<int64_t>(slots_.size()); }
+  [[nodiscard]] static int64_t IdOf(const void* record) {
+    return static_cast<int64_t>(reinterpret_cast<intptr_t>(record));
+  }
+
+ private:
+  struct Block {
+    void operator()(void* p) const { ::operator delete(p); }
+  };
+  using Record = std::unique_ptr<void, Block>;
+
+  void* NewZeroed() const;
+  static bool Alive(const void* record);
+
+  int32_t objectSize_;
+  int32_t growthStep_;
+  FreeRoutine free_;
+  std::vector<Record> slots_;
+  std::vector<Record> dynamic_;  // head of the list is the back
+};
+
+// Typed access for records that are plain structs whose first field is
+// the 64-bit "alive" word.
+template <typename T>
+T* RegistryRecord(const ObjectRegistry& registry, int64_t id) {
+  return static_cast<T*>(registry.RegistryLookup(id));
+}
+
+}  // namespace quorvel
