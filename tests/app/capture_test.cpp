@@ -1,0 +1,139 @@
+// Capture of clipboard texts into the history, and the stamps of entries.
+#include "app_harness.h"
+
+namespace quorvel::testing {
+namespace {
+
+using Capture = AppTest;
+
+TEST_F(Capture, TextOnTheClipboardAtStartIsTheFirstEntryAndSelected) {
+  platform.CopyText(u"already there");
+  Start();
+  EXPECT_TRUE(Turn());
+  EXPECT_EQ(platform.ListItems(),
+            std::vector<std::u16string>{u"already there \u00AB2024-05-01 01:45:00 PM\u00BB"});
+  EXPECT_EQ(platform.ListSelection(), 0);
+  EXPECT_FALSE(platform.WindowVisible());
+}
+
+TEST_F(Capture, KnownTextMovesToTheEndWithItsFirstStamp) {
+  Start();
+  SetTime(2024, 5, 1, 9, 30, 0);
+  Copy(u"A");
+  SetTime(2024, 5, 1, 10, 0, 0);
+  Copy(u"B");
+  SetTime(2024, 5, 2, 23, 7, 41);
+  Copy(u"A");
+  EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"B", u"A"}));
+  EXPECT_EQ(platform.ListItems().back(), u"A \u00AB2024-05-01 09:30:00 AM\u00BB");
+  ExpectListInStep();
+  // A was selected as the first entry; moving removes its item, and with it
+  // the selection.
+  EXPECT_EQ(platform.ListSelection(), -1);
+}
+
+TEST_F(Capture, TurnsWithoutTextOrWithTheSameTextChangeNothing) {
+  Start();
+  Copy(u"A");
+  platform.CopyImage();
+  Settle();
+  Copy(u"A");
+  EXPECT_EQ(Texts(), std::vector<std::u16string>{u"A"});
+  // The same text set again by another program is not a new capture either.
+  Copy(u"B");
+  Copy(u"B");
+  EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B"}));
+  // An empty clipboard text and a busy clipboard read as no text.
+  Copy(u"");
+  platform.HoldClipboard(true);
+  Settle();
+  platform.HoldClipboard(false);
+  EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B"}));
+  ExpectListInStep();
+}
+
+TEST_F(Capture, TextsAreComparedExactly) {
+  Start();
+  for (std::u16string_view text : {u"abc", u"ABC", u"abc ", u"abc\r\n", u"Äbc", u"äbc"}) {
+    Copy(text);
+  }
+  EXPECT_EQ(Texts().size(), 6u);
+  ExpectListInStep();
+}
+
+TEST_F(Capture, SeveralLinesAreOneEntryOnOneListItem) {
+  Start();
+  Copy(u"first\r\nsecond\r\nthird");
+  ASSERT_EQ(platform.ListItems().size(), 1u);
+  EXPECT_EQ(platform.ListItems()[0], u"first\r\nsecond\r\nthird \u00AB2024-05-01 01:45:00 PM\u00BB");
+}
+
+TEST_F(Capture, StampsUseATwelveHourClock) {
+  struct Case {
+    int y, mo, d, h, mi, s;
+    const char16_t* text;
+    const char16_t* line;
+  };
+  const Case cases[] = {
+      {2024, 5, 1, 13, 45, 0, u"hello", u"hello \u00AB2024-05-01 01:45:00 PM\u00BB"},
+      {2024, 12, 31, 0, 5, 9, u"abc", u"abc \u00AB2024-12-31 12:05:09 AM\u00BB"},
+      {2025, 1, 2, 12, 0, 0, u"x", u"x \u00AB2025-01-02 12:00:00 PM\u00BB"},
+      {2025, 1, 2, 11, 59, 59, u"x y", u"x y \u00AB2025-01-02 11:59:59 AM\u00BB"},
+      {2025, 1, 3, 0, 0, 0, u"midnight", u"midnight \u00AB2025-01-03 12:00:00 AM\u00BB"},
+      {2025, 1, 3, 23, 7, 41, u"late", u"late \u00AB2025-01-03 11:07:41 PM\u00BB"},
+  };
+  Start();
+  for (const Case& c : cases) {
+    SetTime(c.y, c.mo, c.d, c.h, c.mi, c.s);
+    Copy(c.text);
+    EXPECT_EQ(platform.ListItems().back(), c.line);
+  }
+}
+
+TEST_F(Capture, TimeOfDayTextWithAndWithoutSeconds) {
+  Start();
+  SetTime(2024, 1, 1, 0, 5, 9);
+  EXPECT_EQ(app.TimeOfDayText(1), u"12:05:09 AM");
+  EXPECT_EQ(app.TimeOfDayText(0), u"12:05 AM");
+  SetTime(2024, 1, 1, 9, 30, 0);
+  EXPECT_EQ(app.TimeOfDayText(0), u"09:30 AM");
+  SetTime(2024, 1, 1, 12, 0, 0);
+  EXPECT_EQ(app.TimeOfDayText(1), u"12:00:00 PM");
+}
+
+TEST_F(Capture, AClockPastTheDateRangeGivesAStampThatIsPlainlyNoTime) {
+  Start();
+  platform.SetClock(-1);
+  Copy(u"late");
+  const std::u16string line = platform.ListItems().back();
+  EXPECT_EQ(line, u"late \u00AB????" u"-??" u"-?? ??:??:?? ??\u00BB");
+}
+
+TEST_F(Capture, AfterClearingTheNextTextIsTheOnlyEntryAndSelected) {
+  Start();
+  Copy(u"A");
+  Copy(u"B");
+  ShowWindow();
+  Press(ShortcutAlt | kDelete);
+  EXPECT_TRUE(platform.ListItems().empty());
+  Copy(u"C");
+  EXPECT_EQ(Texts(), std::vector<std::u16string>{u"C"});
+  EXPECT_EQ(platform.ListSelection(), 0);
+}
+
+TEST_F(Capture, CapturesContinueWhileHiddenAndInThePreview) {
+  Start();
+  Copy(u"A");
+  ShowWindow();
+  Press(ShortcutAlt | kReturn);
+  ASSERT_EQ(app.State().previewShown, 1);
+  Copy(u"B");
+  Press(kEscape);
+  Copy(u"C");
+  EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B", u"C"}));
+  ExpectListInStep();
+  EXPECT_EQ(platform.EditorText(), u"A");
+}
+
+}  // namespace
+}  // namespace quorvel::testing

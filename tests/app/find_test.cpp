@@ -1,0 +1,133 @@
+// Find: the prompt, then stepping through matching lines both ways.
+#include "app_harness.h"
+
+namespace quorvel::testing {
+namespace {
+
+class Find : public AppTest {
+ protected:
+  void StartWithFruit() {
+    Start();
+    SetTime(2023, 3, 4, 8, 0, 0);
+    Copy(u"apple");
+    SetTime(2024, 7, 9, 15, 0, 0);
+    Copy(u"Banana");
+    Copy(u"pineapple");
+    ShowWindow();
+  }
+  void Search(std::u16string_view text) {
+    platform.AnswerInput(text);
+    Press(ShortcutControl | 'F');
+  }
+};
+
+TEST_F(Find, StepsForwardAndBackWithoutWrapping) {
+  StartWithFruit();
+  Search(u"APP");
+  ASSERT_EQ(platform.InputCalls().size(), 1u);
+  EXPECT_EQ(platform.InputCalls()[0].title, u"find");
+  EXPECT_EQ(platform.InputCalls()[0].text, u"");
+  EXPECT_EQ(platform.ListSelection(), 0);
+  Press(kF3);
+  EXPECT_EQ(platform.ListSelection(), 2);
+  Press(kF3);
+  EXPECT_EQ(platform.ListSelection(), 2);
+  Press(ShortcutShift | kF3);
+  EXPECT_EQ(platform.ListSelection(), 0);
+  Press(ShortcutShift | kF3);
+  EXPECT_EQ(platform.ListSelection(), 0);
+  EXPECT_EQ(app.State().searchText, u"APP");
+}
+
+TEST_F(Find, CtrlFAlwaysStartsAtTheTop) {
+  StartWithFruit();
+  platform.GadgetSetState(kListView, 2);
+  Search(u"a");
+  EXPECT_EQ(platform.ListSelection(), 0);
+}
+
+TEST_F(Find, NoMatchKeepsTheSelection) {
+  StartWithFruit();
+  platform.GadgetSetState(kListView, 1);
+  Search(u"cherry");
+  EXPECT_EQ(platform.ListSelection(), 1);
+  EXPECT_TRUE(platform.MessageCalls().empty());
+}
+
+TEST_F(Find, ASearchCanMatchTheStamps) {
+  StartWithFruit();
+  Search(u"2024");
+  EXPECT_EQ(platform.ListSelection(), 1);
+  Search(u"am");  // only apple was captured in the morning
+  EXPECT_EQ(platform.ListSelection(), 0);
+  Press(kF3);
+  EXPECT_EQ(platform.ListSelection(), 0);
+  Search(u"pm\u00BB");
+  EXPECT_EQ(platform.ListSelection(), 1);
+}
+
+TEST_F(Find, ACancelledPromptEmptiesTheSearchAndF3DoesNothing) {
+  StartWithFruit();
+  Search(u"apple");
+  platform.GadgetSetState(kListView, 1);
+  Press(ShortcutControl | 'F');  // no answer scripted: cancelled
+  EXPECT_EQ(app.State().searchText, u"");
+  Press(kF3);
+  Press(ShortcutShift | kF3);
+  EXPECT_EQ(platform.ListSelection(), 1);
+}
+
+TEST_F(Find, F3BeforeAnySearchDoesNothing) {
+  StartWithFruit();
+  platform.GadgetSetState(kListView, 1);
+  Press(kF3);
+  EXPECT_EQ(platform.ListSelection(), 1);
+  EXPECT_TRUE(platform.InputCalls().empty());
+}
+
+TEST_F(Find, WithNothingSelectedF3StartsAtTheTopAndShiftF3FindsNothing) {
+  StartWithFruit();
+  Search(u"pine");
+  platform.GadgetSetState(kListView, -1);
+  Press(ShortcutShift | kF3);
+  EXPECT_EQ(platform.ListSelection(), -1);
+  Press(kF3);
+  EXPECT_EQ(platform.ListSelection(), 2);
+}
+
+TEST_F(Find, IgnoresCaseBeyondAscii) {
+  Start();
+  Copy(u"STRASSE");
+  Copy(u"Ärger");
+  Copy(u"straße");
+  ShowWindow();
+  Search(u"äRGER");
+  EXPECT_EQ(platform.ListSelection(), 1);
+  Search(u"STRAßE");
+  EXPECT_EQ(platform.ListSelection(), 2) << "ß does not match SS";
+}
+
+TEST_F(Find, WorksOnTheHiddenListDuringThePreview) {
+  StartWithFruit();
+  platform.GadgetSetState(kListView, 1);
+  Press(ShortcutAlt | kReturn);
+  Search(u"pineapple");
+  EXPECT_EQ(platform.ListSelection(), 2);
+  EXPECT_EQ(platform.EditorText(), u"Banana");
+  EXPECT_TRUE(platform.GadgetVisible(kEditor));
+  // The found entry can then be copied from the preview.
+  Press(kReturn);
+  EXPECT_EQ(platform.Clipboard(), u"pineapple");
+}
+
+TEST_F(Find, FindsEntriesCapturedAfterThePrompt) {
+  StartWithFruit();
+  // F3 searches the list as it is now, not as it was at the prompt.
+  Search(u"kiwi");
+  Copy(u"kiwi");
+  Press(kF3);
+  EXPECT_EQ(platform.ListSelection(), 3);
+}
+
+}  // namespace
+}  // namespace quorvel::testing

@@ -1,0 +1,442 @@
+"""End-to-end harness: drives quorvel.exe under Wine from outside, as a user would.
+
+Everything here runs on the Wine desktop that ``scripts/wine-env.sh start BUILD``
+made for one build folder (Xvfb + openbox + the folder's wineserver; ctest's
+``wine`` fixture does that). Standard library only.
+
+Writing a scenario::
+
+    import harness
+
+    class CopyBack(harness.QuorvelTestCase):
+        def test_return_copies_the_selected_entry(self):
+            app = self.start_quorvel()            # hidden at start; stopped after the test
+            self.start_other_app()                # focused: the hot key needs a focused Wine window
+            self.set_clipboard("hello")           # X clipboard, via xclip
+            self.wait_for(lambda: self.list_items() == ["hello «...»"], "entry captured")
+            self.hotkey()                         # Alt+` shows Quorvel
+            self.wait_for(lambda: self.main_window()["foreground"], "shown")
+            self.key("Return")
+            ...
+
+    if __name__ == "__main__":
+        harness.main()
+
+Run one file by hand (``--own-desktop`` starts and stops a desktop around the run
+when no fixture did)::
+
+    python3 tests/e2e/test_smoke.py --build-dir build/windows \\
+        --probe build/windows/tests/e2e/probe.exe --other-app build/windows/tests/e2e/other_app.exe \\
+        [--quorvel build/windows/app/quorvel.exe] [--own-desktop] [unittest options]
+
+The same values may come from the environment: QUORVEL_BUILD_DIR, QUORVEL_EXE,
+QUORVEL_PROBE, QUORVEL_OTHER_APP.
+
+API (methods of QuorvelTestCase; ``self.desktop`` is the Desktop underneath):
+
+Programs (each started program is stopped by pid when the test ends):
+    start_quorvel()                     -> WineProcess; waits for its (hidden) window.
+                                           Skips the test when no quorvel.exe was given.
+    start_other_app(title="other app", *args, focus=True) -> WineProcess; waits for its window
+                                           and focuses it. args go to other_app.exe (see there).
+    focus_other_app(title="other app")  X focus and Windows foreground on it.
+    activate_x_window(title)            activates a window through the window manager (a click).
+    x_focus_name()                      title of the X window that has the keyboard focus
+    WineProcess.stop() / .wait(timeout) / .running() / .exit_code / .log (its output file)
+
+Looking from outside (probe.exe; each call about 0.15 s; dicts as probe prints them):
+    main_window()         {"found","visible","zoomed","foreground","enabled","rect",...}
+    list_state()          {"found","count","selected","items","visible"};  list_items() -> [str]
+    editor()              {"found","text","visible",...}  (the rich-edit child)
+    focus()               {"focus_class","focus_id","foreground",...}; focused_class() -> str
+    msgbox(wait_ms=0)     {"found","title","text","buttons","owner_hwnd"}
+    press_msgbox("yes"|"no"|"ok"|"cancel", wait_ms=3000)
+    requester(wait_ms=0)  {"found","title","message","text","sel","rect",...}
+    requester_set(text, wait_ms=3000);  requester_press("ok"|"return"|"escape"|"close")
+    windows_clipboard()   the CF_UNICODETEXT a Windows program reads now (None if none)
+    set_windows_clipboard(text)  a Windows program (the probe) sets the clipboard
+    send_input(*chords)   SendInput from a Wine process ("alt+grave", "shift+F3")
+    probe(command, *args, **options)   any probe command; options become --name value
+
+Keys and the X side:
+    hotkey()              Alt+` (scan code 0x29 is the grave key on the US layout)
+    key(*chords)          xdotool key: "Return", "shift+Return", "alt+Delete", "ctrl+f", "F3"
+    type_ascii(text)      xdotool type; ASCII only (use the clipboard or requester_set otherwise)
+    set_clipboard(text, wait=True)  X clipboard via xclip; waits until Windows sees it
+                          (X "\\n" arrives as "\\r\\n")
+    x_clipboard()         xclip -o (None when nobody owns the clipboard)
+    screenshot(name)      PNG of the whole screen in the test's work folder
+
+Waiting:
+    wait_for(predicate, what, timeout=10, fail=True) -> the predicate's first truthy value;
+                          fails the test on timeout (or returns the last value with fail=False)
+    settle(seconds)       a plain pause, for "nothing must happen" checks
+
+Each test gets an empty work folder (BUILD/e2e-runs/<test id>/) holding the logs of the
+programs it started, probe outputs and screenshots; it is kept for inspection.
+Wine output always goes to files, never to a pipe read until EOF.
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+QUORVEL_TITLE = "quorvel"
+QUORVEL_CLASS = "WindowClass_0"
+OTHER_APP_CLASS = "QuorvelOtherApp"
+SCRIPTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+
+
+class Config:
+    """Paths of the build folder and the programs, from main() or the environment."""
+
+    build_dir = os.environ.get("QUORVEL_BUILD_DIR", "")
+    quorvel = os.environ.get("QUORVEL_EXE", "")
+    probe = os.environ.get("QUORVEL_PROBE", "")
+    other_app = os.environ.get("QUORVEL_OTHER_APP", "")
+
+
+def windows_path(path):
+    """A Unix path as Wine programs see it (Z: is the Unix root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def read_wine_env(build_dir):
+    """The variables scripts/wine-env.sh wrote for the build folder."""
+    path = os.path.join(build_dir, "wine", "env")
+    if not os.path.exists(path):
+        raise RuntimeError("no Wine desktop for %s: run scripts/wine-env.sh start %s "
+                           "(or pass --own-desktop)" % (build_dir, build_dir))
+    env = {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.strip()
+            if line.startswith("export ") and "=" in line:
+                name, value = line[len("export "):].split("=", 1)
+                env[name] = value.strip('"')
+    return env
+
+
+class WineProcess:
+    """A Windows program started under scripts/wine-run, its output in a file."""
+
+    def __init__(self, desktop, exe, args, name):
+        self.name = name
+        self.log = os.path.join(desktop.workdir, name + ".log")
+        self._log_file = open(self.log, "wb")
+        self._popen = subprocess.Popen(
+            [os.path.join(SCRIPTS, "wine-run"), exe] + list(args),
+            stdin=subprocess.DEVNULL, stdout=self._log_file, stderr=subprocess.STDOUT,
+            env=desktop.env)
+        self.pid = self._popen.pid  # wine-run and wine exec, so this is the program itself
+
+    def running(self):
+        return self._popen.poll() is None
+
+    @property
+    def exit_code(self):
+        return self._popen.poll()
+
+    def wait(self, timeout):
+        """The exit code, or None if it is still running after timeout seconds."""
+        try:
+            return self._popen.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self, timeout=5):
+        """Ends the program by its pid (TERM, then KILL) and closes its log."""
+        if self._popen.poll() is None:
+            for sig in (signal.SIGTERM, signal.SIGKILL):
+                try:
+                    os.kill(self.pid, sig)
+                except ProcessLookupError:
+                    break
+                if self.wait(timeout) is not None:
+                    break
+        self._log_file.close()
+
+
+class Desktop:
+    """The Wine desktop of one build folder and the tools that act on it."""
+
+    def __init__(self, build_dir, workdir):
+        self.build_dir = os.path.abspath(build_dir)
+        self.workdir = workdir
+        self.env = dict(os.environ)
+        self.env.update(read_wine_env(self.build_dir))
+        self.env["QUORVEL_BUILD_DIR"] = self.build_dir
+        self.display = self.env["DISPLAY"]
+        self._processes = []
+        self._xclips = []
+        self._probe_count = 0
+
+    # Programs ---------------------------------------------------------------
+
+    def start(self, exe, *args, name=None):
+        name = name or "%s-%d" % (os.path.splitext(os.path.basename(exe))[0], len(self._processes))
+        process = WineProcess(self, exe, args, name)
+        self._processes.append(process)
+        return process
+
+    def stop_all(self):
+        """Stops, by pid and newest first, every program and xclip this desktop started."""
+        for process in reversed(self._processes):
+            process.stop()
+        for xclip in self._xclips:
+            if xclip.poll() is None:
+                xclip.kill()
+                xclip.wait()
+
+    # probe.exe --------------------------------------------------------------
+
+    def probe(self, command, *args, wait_ms=None, timeout=20, **options):
+        """Runs probe.exe COMMAND; options title=.., cls=.., child=.., text=.., file=..
+        become --title/--class/... The parsed JSON, plus "rc" (0 found/done, 1 not)."""
+        if not Config.probe:
+            raise RuntimeError("no probe.exe given (--probe or QUORVEL_PROBE)")
+        self._probe_count += 1
+        out = os.path.join(self.workdir, "probe-%03d.json" % self._probe_count)
+        argv = [os.path.join(SCRIPTS, "wine-run"), Config.probe, "--out", windows_path(out)]
+        if wait_ms:
+            argv += ["--wait", str(int(wait_ms))]
+        for name, value in options.items():
+            if value is not None:
+                argv += ["--" + ("class" if name == "cls" else name), str(value)]
+        argv += [command] + [str(a) for a in args]
+        with open(out + ".log", "wb") as log:
+            rc = subprocess.run(argv, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+                                env=self.env, timeout=timeout).returncode
+        if rc == 2:
+            raise RuntimeError("probe rejected its command line: %s" % argv[3:])
+        result = {}
+        if os.path.exists(out):
+            with open(out, encoding="ascii") as f:
+                result = json.load(f)
+        result["rc"] = rc
+        return result
+
+    def text_file(self, text):
+        """A UTF-8 file holding text, for probe's --file."""
+        self._probe_count += 1
+        path = os.path.join(self.workdir, "text-%03d.txt" % self._probe_count)
+        with open(path, "w", encoding="utf-8", newline="") as f:
+            f.write(text)
+        return path
+
+    # X side -----------------------------------------------------------------
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, text=True, timeout=15)
+
+    def set_x_clipboard(self, text):
+        # NOTE: xclip forks to serve the selection unless -quiet keeps it in the
+        # foreground; it exits by itself when another client takes the selection.
+        xclip = subprocess.Popen(["xclip", "-selection", "clipboard", "-quiet"], env=self.env,
+                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        xclip.stdin.write(text.encode("utf-8"))
+        xclip.stdin.close()
+        self._xclips.append(xclip)
+
+    def x_clipboard(self):
+        r = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env,
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
+        return r.stdout.decode("utf-8", errors="replace") if r.returncode == 0 else None
+
+    def screenshot(self, name):
+        path = os.path.join(self.workdir, name if name.endswith(".png") else name + ".png")
+        subprocess.run(["import", "-display", self.display, "-window", "root", path], env=self.env,
+                       stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
+        return path
+
+
+class QuorvelTestCase(unittest.TestCase):
+    """Base class of the scenarios: one Desktop per test, everything started stopped after."""
+
+    def setUp(self):
+        if not Config.build_dir:
+            raise RuntimeError("no build folder given (--build-dir or QUORVEL_BUILD_DIR)")
+        workdir = os.path.join(os.path.abspath(Config.build_dir), "e2e-runs", self.id())
+        shutil.rmtree(workdir, ignore_errors=True)
+        os.makedirs(workdir)
+        self.desktop = Desktop(Config.build_dir, workdir)
+        self.addCleanup(self.desktop.stop_all)
+
+    # Waiting ----------------------------------------------------------------
+
+    def wait_for(self, predicate, what, timeout=10.0, interval=0.1, fail=True):
+        """Calls predicate until it returns something truthy, and returns that. After
+        timeout seconds fails the test, naming what was awaited and the last value seen
+        (or, with fail=False, returns that last value)."""
+        end = time.monotonic() + timeout
+        while True:
+            last = predicate()
+            if last or time.monotonic() >= end:
+                break
+            time.sleep(interval)
+        if not last and fail:
+            self.fail("timed out after %.1f s waiting for %s (last: %r)" % (timeout, what, last))
+        return last
+
+    @staticmethod
+    def settle(seconds=0.5):
+        time.sleep(seconds)
+
+    # Programs ---------------------------------------------------------------
+
+    def start_quorvel(self):
+        if not Config.quorvel:
+            self.skipTest("quorvel.exe was not built")
+        # A window left by an earlier run would be mistaken for ours.
+        self.wait_for(lambda: not self.main_window()["found"], "no quorvel window left from before")
+        app = self.desktop.start(Config.quorvel, name="quorvel")
+        found = self.desktop.probe("window", title=QUORVEL_TITLE, cls=QUORVEL_CLASS, wait_ms=15000,
+                                   timeout=30)
+        if not found.get("found"):
+            self.fail("quorvel.exe showed no window (running: %s, log: %s)" % (app.running(), app.log))
+        return app
+
+    def start_other_app(self, title="other app", *args, focus=True):
+        process = self.desktop.start(Config.other_app, "--title", title, *args, name="other_app-" + title.replace(" ", "_"))
+        found = self.desktop.probe("window", title=title, cls=OTHER_APP_CLASS, wait_ms=15000, timeout=30)
+        if not found.get("found"):
+            self.fail("other_app.exe showed no window (log: %s)" % process.log)
+        if focus:
+            self.focus_other_app(title)
+        return process
+
+    def focus_other_app(self, title="other app"):
+        """Gives the other application the X keyboard focus and waits until Windows
+        reports it in the foreground."""
+        self.activate_x_window(title)
+        self.wait_for(lambda: self.desktop.probe("window", title=title, cls=OTHER_APP_CLASS).get("foreground"),
+                      "%r in the Windows foreground" % title, timeout=5)
+
+    def activate_x_window(self, title):
+        """Activates the visible X window with exactly this title through the window
+        manager, as a click would, and waits for the X focus.
+        NOTE: SetForegroundWindow from another Wine process moves the Windows foreground
+        but not the X keyboard focus; the window manager's activation moves both."""
+        pattern = "^" + re.escape(title) + "$"
+        seen = []
+
+        def focused():
+            self.desktop.xdotool("search", "--onlyvisible", "--name", pattern, "windowactivate", "--sync")
+            seen.append(self.x_focus_name())
+            return seen[-1] == title
+        if not self.wait_for(focused, "X focus on %r" % title, timeout=5, interval=0.2, fail=False):
+            self.fail("X focus on %r, not on %r" % (seen[-1], title))
+
+    def x_focus_name(self):
+        """The title of the X window with the keyboard focus ("" if it has none)."""
+        return self.desktop.xdotool("getwindowfocus", "getwindowname").stdout.strip()
+
+    # Looking from outside ---------------------------------------------------
+
+    def main_window(self, wait_ms=None):
+        return self.desktop.probe("window", title=QUORVEL_TITLE, cls=QUORVEL_CLASS, wait_ms=wait_ms)
+
+    def list_state(self):
+        return self.desktop.probe("list", title=QUORVEL_TITLE, cls=QUORVEL_CLASS)
+
+    def list_items(self):
+        return self.list_state().get("items")
+
+    def editor(self):
+        return self.desktop.probe("editor", title=QUORVEL_TITLE, cls=QUORVEL_CLASS)
+
+    def focus(self):
+        return self.desktop.probe("focus", title=QUORVEL_TITLE, cls=QUORVEL_CLASS)
+
+    def focused_class(self):
+        return self.focus().get("focus_class", "")
+
+    def msgbox(self, wait_ms=None):
+        return self.desktop.probe("msgbox", wait_ms=wait_ms)
+
+    def press_msgbox(self, button, wait_ms=3000):
+        return self.desktop.probe("msgbox-press", button, wait_ms=wait_ms)
+
+    def requester(self, wait_ms=None):
+        return self.desktop.probe("requester", wait_ms=wait_ms)
+
+    def requester_set(self, text, wait_ms=3000):
+        return self.desktop.probe("requester-set", wait_ms=wait_ms, file=self.desktop.text_file(text))
+
+    def requester_press(self, how, wait_ms=3000):
+        return self.desktop.probe("requester-press", how, wait_ms=wait_ms)
+
+    def windows_clipboard(self):
+        r = self.desktop.probe("clip-get")
+        return r.get("text") if r.get("available") else None
+
+    def set_windows_clipboard(self, text):
+        return self.desktop.probe("clip-set", file=self.desktop.text_file(text))
+
+    def send_input(self, *chords):
+        return self.desktop.probe("keys", *chords)
+
+    # Keys and the X side ----------------------------------------------------
+
+    def key(self, *chords):
+        r = self.desktop.xdotool("key", "--delay", "40", *chords)
+        self.assertEqual(r.returncode, 0, r.stderr)
+
+    def hotkey(self):
+        self.key("alt+grave")
+
+    def type_ascii(self, text):
+        self.assertTrue(all(32 <= ord(c) < 127 for c in text), "type_ascii takes ASCII only")
+        r = self.desktop.xdotool("type", "--delay", "30", text)
+        self.assertEqual(r.returncode, 0, r.stderr)
+
+    def set_clipboard(self, text, wait=True):
+        """Sets the X clipboard, as another X program would; with wait, returns once a
+        Windows program reads the same text (with X "\\n" as "\\r\\n")."""
+        self.desktop.set_x_clipboard(text)
+        if wait:
+            expected = text.replace("\r\n", "\n").replace("\n", "\r\n")
+            self.wait_for(lambda: self.windows_clipboard() == expected, "clipboard text %r" % text, timeout=5)
+
+    def x_clipboard(self):
+        return self.desktop.x_clipboard()
+
+    def screenshot(self, name):
+        return self.desktop.screenshot(name)
+
+
+def main():
+    """Parses the harness's options, then runs unittest on the rest of the command line."""
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--build-dir", default=Config.build_dir)
+    parser.add_argument("--quorvel", default=Config.quorvel)
+    parser.add_argument("--probe", default=Config.probe)
+    parser.add_argument("--other-app", default=Config.other_app)
+    parser.add_argument("--own-desktop", action="store_true")
+    options, rest = parser.parse_known_args()
+    Config.build_dir = os.path.abspath(options.build_dir) if options.build_dir else ""
+    Config.quorvel = os.path.abspath(options.quorvel) if options.quorvel else ""
+    Config.probe = os.path.abspath(options.probe) if options.probe else ""
+    Config.other_app = os.path.abspath(options.other_app) if options.other_app else ""
+    if options.own_desktop:
+        env_sh = os.path.join(SCRIPTS, "wine-env.sh")
+        with open(os.path.join(Config.build_dir, "e2e-desktop.log"), "wb") as log:
+            subprocess.run([env_sh, "start", Config.build_dir], stdin=subprocess.DEVNULL,
+                           stdout=log, stderr=subprocess.STDOUT, check=True)
+    try:
+        program = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+    finally:
+        if options.own_desktop:
+            subprocess.run([os.path.join(SCRIPTS, "wine-env.sh"), "stop", Config.build_dir],
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+    sys.exit(0 if program.result.wasSuccessful() else 1)

@@ -1,0 +1,129 @@
+// "The other application" of the end-to-end tests: a plain Wine window with a
+// multi-line edit field that takes the keyboard focus while Quorvel is hidden.
+// NOTE: under Wine a global hot key fires only while some Wine window has the
+// X keyboard focus, so a hidden Quorvel needs this window in front of it.
+//   other_app.exe [--title T]          default "other app"; class "QuorvelOtherApp"
+//   ... --message-box TEXT             then asks TEXT (Yes/No) with the layer's
+//                                      MessageDialog; exit code is the answer
+//   ... --input-box [--result FILE]    then runs the layer's InputDialog; exit
+//                                      code 0, the answer in FILE as UTF-8
+// Keys typed into it land in the edit field, where a probe can read them back.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "ui/win32_requester.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"QuorvelOtherApp";
+constexpr int kEditId = 100;
+
+HWND g_edit = nullptr;
+
+LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      g_edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
+                                   ES_AUTOVSCROLL | ES_WANTRETURN,
+                               0, 0, 10, 10, window,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
+                               GetModuleHandleW(nullptr), nullptr);
+      return g_edit ? 0 : -1;
+    case WM_SIZE:
+      MoveWindow(g_edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
+    case WM_SETFOCUS:
+      SetFocus(g_edit);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) SetFocus(g_edit);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+struct Options {
+  std::wstring title = L"other app";
+  std::wstring messageBox;
+  bool inputBox = false;
+  std::wstring result;
+};
+
+Options ParseOptions() {
+  Options o;
+  for (int i = 1; i < __argc; ++i) {
+    const std::wstring arg = __wargv[i];
+    const bool hasValue = i + 1 < __argc;
+    if (arg == L"--title" && hasValue) o.title = __wargv[++i];
+    else if (arg == L"--message-box" && hasValue) o.messageBox = __wargv[++i];
+    else if (arg == L"--input-box") o.inputBox = true;
+    else if (arg == L"--result" && hasValue) o.result = __wargv[++i];
+  }
+  return o;
+}
+
+std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+
+void WriteUtf8(const std::wstring& path, const std::u16string& text) {
+  std::wstring file = path;
+  if (!file.empty() && file[0] == L'/') {
+    file = L"Z:" + file;
+    for (wchar_t& c : file) {
+      if (c == L'/') c = L'\\';
+    }
+  }
+  const std::wstring wide(text.begin(), text.end());
+  std::string bytes(wide.size() * 4, '\0');
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                    bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
+  bytes.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  if (FILE* out = _wfopen(file.c_str(), L"wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const Options options = ParseOptions();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = OtherAppProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+  wc.lpszClassName = kClassName;
+  if (!RegisterClassExW(&wc)) return 1;
+  HWND window = CreateWindowExW(0, kClassName, options.title.c_str(), WS_OVERLAPPEDWINDOW, 200,
+                                200, 480, 320, nullptr, nullptr, instance, nullptr);
+  if (!window) return 1;
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  if (!options.messageBox.empty()) {
+    const int64_t answer =
+        quorvel::MessageDialog(u"other app", U16(options.messageBox), MB_YESNO | MB_ICONWARNING);
+    DestroyWindow(window);
+    return static_cast<int>(answer);
+  }
+  if (options.inputBox) {
+    const std::u16string answer = quorvel::InputDialog(u"find", u"Look for:", u"");
+    if (!options.result.empty()) WriteUtf8(options.result, answer);
+    DestroyWindow(window);
+    return 0;
+  }
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,549 @@
+// Looks at another Wine process's windows and at the clipboard from outside,
+// acts on them the way a user would, and prints one JSON object per run.
+// Run `probe.exe help` for the command line; tests/e2e/harness.py wraps it.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kUsage[] =
+    L"probe.exe [--out FILE] [--wait MS] COMMAND [ARGS]\n"
+    L"  window selection: --title T and/or --class C (exact; hidden windows included)\n"
+    L"  window                    state of a top-level window\n"
+    L"  list [--child CLASS]      items of its first descendant list box (class ListBox)\n"
+    L"  control --child CLASS     text and state of its first descendant of that class prefix\n"
+    L"  editor                    same as control --child RichEdit\n"
+    L"  focus                     the control with the keyboard focus in its thread\n"
+    L"  activate | close          SetForegroundWindow | post WM_CLOSE\n"
+    L"  msgbox                    the visible message box (#32770): title, text, buttons\n"
+    L"  msgbox-press yes|no|ok|cancel\n"
+    L"  requester                 the visible InputRequester: title, message, entry, selection\n"
+    L"  requester-set (--text T | --file F)\n"
+    L"  requester-press ok|return|escape|close\n"
+    L"  clip-get | clip-set (--text T | --file F)   Unicode text of the clipboard\n"
+    L"  keys CHORD...             SendInput, e.g. alt+grave Return shift+F3 ctrl+f\n"
+    L"FILE paths may be Unix paths (mapped to Z:). Texts in files are UTF-8.\n"
+    L"Exit code 0: found / done; 1: not found / failed; 2: bad command line.\n";
+
+// ---------------------------------------------------------------------------
+// Output: one flat JSON object, ASCII only (other characters as \\u escapes,
+// surrogate pairs kept), so any reader decodes the text exactly.
+
+class Json {
+ public:
+  void Bool(const char* key, bool value) { Raw(key, value ? "true" : "false"); }
+  void Int(const char* key, long long value) { Raw(key, std::to_string(value)); }
+  void Text(const char* key, const std::wstring& value) { Raw(key, Quote(value)); }
+  void Texts(const char* key, const std::vector<std::wstring>& values) {
+    std::string list = "[";
+    for (size_t i = 0; i < values.size(); ++i) list += (i ? "," : "") + Quote(values[i]);
+    Raw(key, list + "]");
+  }
+  void Ints(const char* key, const std::vector<long long>& values) {
+    std::string list = "[";
+    for (size_t i = 0; i < values.size(); ++i) list += (i ? "," : "") + std::to_string(values[i]);
+    Raw(key, list + "]");
+  }
+  [[nodiscard]] std::string Finish() const { return "{" + body_ + "}\n"; }
+
+ private:
+  void Raw(const char* key, const std::string& value) {
+    body_ += (body_.empty() ? "\"" : ",\"") + std::string(key) + "\":" + value;
+  }
+  static std::string Quote(const std::wstring& text) {
+    std::string out = "\"";
+    for (wchar_t c : text) {
+      if (c == L'"' || c == L'\\') {
+        out += '\\';
+        out += static_cast<char>(c);
+      } else if (c >= 0x20 && c < 0x7f) {
+        out += static_cast<char>(c);
+      } else {
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c) & 0xffffu);
+        out += escape;
+      }
+    }
+    return out + "\"";
+  }
+  std::string body_;
+};
+
+// ---------------------------------------------------------------------------
+// Text helpers.
+
+std::wstring WindowsPath(const std::wstring& path) {
+  if (path.empty() || path[0] != L'/') return path;
+  std::wstring out = L"Z:" + path;
+  for (wchar_t& c : out) {
+    if (c == L'/') c = L'\\';
+  }
+  return out;
+}
+
+bool ReadUtf8File(const std::wstring& path, std::wstring& text) {
+  FILE* file = _wfopen(WindowsPath(path).c_str(), L"rb");
+  if (!file) return false;
+  std::string bytes;
+  char buffer[4096];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  std::fclose(file);
+  text.clear();
+  if (bytes.empty()) return true;
+  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                    nullptr, 0);
+  text.resize(static_cast<size_t>(n));
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+  return true;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+// WM_GETTEXT across processes, with a timeout so a hung target cannot hang us.
+std::wstring TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) {
+    return {};
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, 2000, &copied)) {
+    return {};
+  }
+  text.resize(copied);
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+// Finding windows.
+
+struct Options {
+  std::wstring out;
+  int waitMs = 0;
+  std::wstring title;
+  std::wstring className;
+  std::wstring child;
+  std::wstring text;
+  std::wstring file;
+  bool hasText = false;
+  std::vector<std::wstring> args;
+};
+
+HWND FindTopLevel(const std::wstring& className, const std::wstring& title, bool visibleOnly) {
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, className.empty() ? nullptr : className.c_str(),
+                                 title.empty() ? nullptr : title.c_str())) != nullptr) {
+    if (!visibleOnly || IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+// The first descendant (depth first) whose class begins with prefix, ignoring case.
+HWND FindDescendant(HWND parent, const std::wstring& prefix) {
+  const std::wstring wanted = Lower(prefix);
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (Lower(ClassOf(child)).rfind(wanted, 0) == 0) return child;
+    if (HWND inner = FindDescendant(child, prefix)) return inner;
+  }
+  return nullptr;
+}
+
+// Retries a lookup every 50 ms until it succeeds or --wait has passed.
+template <typename Lookup>
+HWND WaitFor(const Options& o, Lookup lookup) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(o.waitMs);
+  for (;;) {
+    if (HWND found = lookup()) return found;
+    if (GetTickCount64() >= end) return nullptr;
+    Sleep(50);
+  }
+}
+
+HWND SelectedWindow(const Options& o) {
+  return WaitFor(o, [&] { return FindTopLevel(o.className, o.title, false); });
+}
+
+HWND MessageBoxWindow(const Options& o) {
+  return WaitFor(o, [&] { return FindTopLevel(L"#32770", o.title, true); });
+}
+
+// The requester is visible before its children exist: wait for the last one.
+HWND RequesterWindow(const Options& o) {
+  return WaitFor(o, [&]() -> HWND {
+    HWND dialog = FindTopLevel(L"InputRequester", o.title, true);
+    return dialog && GetDlgItem(dialog, 1000) ? dialog : nullptr;
+  });
+}
+
+void PutWindow(Json& json, HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  RECT r{};
+  GetWindowRect(window, &r);
+  json.Int("hwnd", static_cast<long long>(reinterpret_cast<INT_PTR>(window)));
+  json.Int("pid", pid);
+  json.Text("title", TextOf(window));
+  json.Text("class", ClassOf(window));
+  json.Bool("visible", IsWindowVisible(window) != FALSE);
+  json.Bool("enabled", IsWindowEnabled(window) != FALSE);
+  json.Bool("zoomed", IsZoomed(window) != FALSE);
+  json.Bool("iconic", IsIconic(window) != FALSE);
+  json.Bool("foreground", GetForegroundWindow() == window);
+  json.Ints("rect", {r.left, r.top, r.right, r.bottom});
+}
+
+// ---------------------------------------------------------------------------
+// Commands. Each fills json and returns true when it found / did its thing.
+
+bool CmdWindow(const Options& o, Json& json) {
+  HWND window = SelectedWindow(o);
+  json.Bool("found", window != nullptr);
+  if (window) PutWindow(json, window);
+  return window != nullptr;
+}
+
+bool CmdList(const Options& o, Json& json) {
+  HWND window = SelectedWindow(o);
+  HWND list = window ? FindDescendant(window, o.child.empty() ? L"ListBox" : o.child) : nullptr;
+  json.Bool("found", list != nullptr);
+  if (!list) return false;
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  std::vector<std::wstring> items;
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring item(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
+    const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                                     reinterpret_cast<LPARAM>(item.data()));
+    item.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    items.push_back(item);
+  }
+  json.Int("count", count);
+  json.Int("selected", SendMessageW(list, LB_GETCURSEL, 0, 0));
+  json.Bool("visible", IsWindowVisible(list) != FALSE);
+  json.Texts("items", items);
+  return true;
+}
+
+bool CmdControl(const Options& o, Json& json, const std::wstring& prefix) {
+  HWND window = SelectedWindow(o);
+  HWND control = window && !prefix.empty() ? FindDescendant(window, prefix) : nullptr;
+  json.Bool("found", control != nullptr);
+  if (!control) return false;
+  json.Int("hwnd", static_cast<long long>(reinterpret_cast<INT_PTR>(control)));
+  json.Text("class", ClassOf(control));
+  json.Int("id", GetDlgCtrlID(control));
+  json.Text("text", TextOf(control));
+  json.Bool("visible", IsWindowVisible(control) != FALSE);
+  json.Bool("enabled", IsWindowEnabled(control) != FALSE);
+  return true;
+}
+
+bool CmdFocus(const Options& o, Json& json) {
+  HWND window = SelectedWindow(o);
+  json.Bool("found", window != nullptr);
+  if (!window) return false;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  const bool ok = GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) != FALSE;
+  HWND focus = ok ? info.hwndFocus : nullptr;
+  json.Int("focus_hwnd", static_cast<long long>(reinterpret_cast<INT_PTR>(focus)));
+  json.Text("focus_class", focus ? ClassOf(focus) : L"");
+  json.Int("focus_id", focus ? GetDlgCtrlID(focus) : 0);
+  json.Int("active_hwnd", static_cast<long long>(reinterpret_cast<INT_PTR>(ok ? info.hwndActive : nullptr)));
+  json.Bool("foreground", GetForegroundWindow() == window);
+  return ok;
+}
+
+bool CmdActivate(const Options& o, Json& json) {
+  HWND window = SelectedWindow(o);
+  json.Bool("found", window != nullptr);
+  if (!window) return false;
+  SetForegroundWindow(window);
+  const ULONGLONG end = GetTickCount64() + 2000;
+  while (GetForegroundWindow() != window && GetTickCount64() < end) Sleep(20);
+  json.Bool("foreground", GetForegroundWindow() == window);
+  return GetForegroundWindow() == window;
+}
+
+bool CmdClose(const Options& o, Json& json) {
+  HWND window = SelectedWindow(o);
+  json.Bool("found", window != nullptr);
+  return window && PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+bool CmdMsgBox(const Options& o, Json& json) {
+  HWND box = MessageBoxWindow(o);
+  json.Bool("found", box != nullptr);
+  if (!box) return false;
+  std::wstring text;
+  std::vector<std::wstring> buttons;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const std::wstring cls = Lower(ClassOf(child));
+    const std::wstring childText = TextOf(child);
+    if (cls == L"static" && childText.size() > text.size()) text = childText;
+    if (cls == L"button") buttons.push_back(childText);
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(box, &pid);
+  HWND owner = GetWindow(box, GW_OWNER);
+  json.Int("pid", pid);
+  json.Text("title", TextOf(box));
+  json.Text("text", text);
+  json.Texts("buttons", buttons);
+  json.Int("owner_hwnd", static_cast<long long>(reinterpret_cast<INT_PTR>(owner)));
+  return true;
+}
+
+bool PressButton(HWND dialog, int id, Json& json) {
+  HWND button = GetDlgItem(dialog, id);
+  json.Bool("pressed", button != nullptr);
+  if (!button) return false;
+  // NOTE: BM_CLICK from another process is handled inside the target's
+  // GetMessage; both the dialog manager and our requester wake their modal
+  // loops for it.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+  return true;
+}
+
+bool CmdMsgBoxPress(const Options& o, Json& json) {
+  if (o.args.empty()) return false;
+  const std::wstring name = Lower(o.args[0]);
+  const int id = name == L"yes" ? IDYES : name == L"no" ? IDNO : name == L"ok" ? IDOK
+               : name == L"cancel" ? IDCANCEL : 0;
+  HWND box = MessageBoxWindow(o);
+  json.Bool("found", box != nullptr);
+  return box && id && PressButton(box, id, json);
+}
+
+bool CmdRequester(const Options& o, Json& json) {
+  HWND dialog = RequesterWindow(o);
+  json.Bool("found", dialog != nullptr);
+  if (!dialog) return false;
+  HWND entry = GetDlgItem(dialog, 10);
+  HWND message = FindDescendant(dialog, L"Static");
+  DWORD start = 0, end = 0;
+  SendMessageW(entry, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  PutWindow(json, dialog);
+  json.Text("message", message ? TextOf(message) : L"");
+  json.Text("text", TextOf(entry));
+  json.Ints("sel", {static_cast<long long>(start), static_cast<long long>(end)});
+  return true;
+}
+
+bool CmdRequesterSet(const Options& o, Json& json) {
+  std::wstring text = o.text;
+  if (!o.file.empty() && !ReadUtf8File(o.file, text)) return false;
+  HWND dialog = RequesterWindow(o);
+  json.Bool("found", dialog != nullptr);
+  if (!dialog) return false;
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(GetDlgItem(dialog, 10), WM_SETTEXT, 0,
+                             reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 2000,
+                             &ignored) != 0;
+}
+
+bool CmdRequesterPress(const Options& o, Json& json) {
+  if (o.args.empty()) return false;
+  const std::wstring name = Lower(o.args[0]);
+  HWND dialog = RequesterWindow(o);
+  json.Bool("found", dialog != nullptr);
+  if (!dialog) return false;
+  HWND entry = GetDlgItem(dialog, 10);
+  if (name == L"ok") return PressButton(dialog, 1000, json);
+  if (name == L"return") return PostMessageW(entry, WM_KEYDOWN, VK_RETURN, 0x001C0001) != FALSE;
+  if (name == L"escape") return PostMessageW(entry, WM_KEYDOWN, VK_ESCAPE, 0x00010001) != FALSE;
+  if (name == L"close") return PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
+  return false;
+}
+
+bool CmdClipGet(Json& json) {
+  json.Bool("available", IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE);
+  if (!OpenClipboard(nullptr)) return false;
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    const size_t units = GlobalSize(data) / sizeof(wchar_t);
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.assign(chars, wcsnlen(chars, units));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  json.Text("text", text);
+  return true;
+}
+
+bool CmdClipSet(const Options& o, Json& json) {
+  std::wstring text = o.text;
+  if (!o.file.empty() && !ReadUtf8File(o.file, text)) return false;
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  bool ok = false;
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    if (void* p = GlobalLock(block)) {
+      std::memcpy(p, text.c_str(), bytes);
+      GlobalUnlock(block);
+      ok = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    }
+    if (!ok) GlobalFree(block);
+  }
+  CloseClipboard();
+  json.Int("length", static_cast<long long>(text.size()));
+  return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Keys.
+
+WORD VirtualKey(const std::wstring& name) {
+  struct Named {
+    const wchar_t* name;
+    WORD vk;
+  };
+  static const Named kNames[] = {
+      {L"return", VK_RETURN}, {L"enter", VK_RETURN},   {L"escape", VK_ESCAPE},
+      {L"esc", VK_ESCAPE},    {L"delete", VK_DELETE},  {L"tab", VK_TAB},
+      {L"space", VK_SPACE},   {L"backspace", VK_BACK}, {L"grave", VK_OEM_3},
+      {L"up", VK_UP},         {L"down", VK_DOWN},      {L"left", VK_LEFT},
+      {L"right", VK_RIGHT},   {L"home", VK_HOME},      {L"end", VK_END},
+      {L"prior", VK_PRIOR},   {L"next", VK_NEXT},      {L"alt", VK_MENU},
+      {L"ctrl", VK_CONTROL},  {L"control", VK_CONTROL}, {L"shift", VK_SHIFT},
+  };
+  const std::wstring key = Lower(name);
+  for (const Named& n : kNames) {
+    if (key == n.name) return n.vk;
+  }
+  if (key.size() == 1 && std::iswalnum(key[0])) return static_cast<WORD>(std::towupper(key[0]));
+  if (key.size() >= 2 && key[0] == L'f') {
+    const int number = _wtoi(key.c_str() + 1);
+    if (number >= 1 && number <= 24) return static_cast<WORD>(VK_F1 + number - 1);
+  }
+  return 0;
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  const bool extended = vk == VK_DELETE || vk == VK_HOME || vk == VK_END || vk == VK_PRIOR ||
+                        vk == VK_NEXT || (vk >= VK_LEFT && vk <= VK_DOWN);
+  input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+  return input;
+}
+
+// A chord such as "shift+F3": keys pressed in order, released in reverse.
+bool SendChord(const std::wstring& chord) {
+  std::vector<WORD> keys;
+  size_t start = 0;
+  for (;;) {
+    const size_t plus = chord.find(L'+', start);
+    const WORD vk = VirtualKey(chord.substr(start, plus == std::wstring::npos ? plus : plus - start));
+    if (!vk) return false;
+    keys.push_back(vk);
+    if (plus == std::wstring::npos) break;
+    start = plus + 1;
+  }
+  std::vector<INPUT> inputs;
+  for (WORD vk : keys) inputs.push_back(KeyInput(vk, false));
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+         inputs.size();
+}
+
+bool CmdKeys(const Options& o, Json& json) {
+  bool ok = !o.args.empty();
+  for (const std::wstring& chord : o.args) {
+    ok = SendChord(chord) && ok;
+    Sleep(30);
+  }
+  json.Int("chords", static_cast<long long>(o.args.size()));
+  return ok;
+}
+
+// ---------------------------------------------------------------------------
+
+bool ParseOptions(int argc, wchar_t** argv, std::wstring& command, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == L"--out" && hasValue) o.out = argv[++i];
+    else if (arg == L"--wait" && hasValue) o.waitMs = _wtoi(argv[++i]);
+    else if (arg == L"--title" && hasValue) o.title = argv[++i];
+    else if (arg == L"--class" && hasValue) o.className = argv[++i];
+    else if (arg == L"--child" && hasValue) o.child = argv[++i];
+    else if (arg == L"--text" && hasValue) { o.text = argv[++i]; o.hasText = true; }
+    else if (arg == L"--file" && hasValue) o.file = argv[++i];
+    else if (arg.rfind(L"--", 0) == 0) return false;
+    else if (command.empty()) command = arg;
+    else o.args.push_back(arg);
+  }
+  return !command.empty();
+}
+
+bool NeedsWindow(const std::wstring& c) {
+  return c == L"window" || c == L"list" || c == L"control" || c == L"editor" || c == L"focus" ||
+         c == L"activate" || c == L"close";
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring command;
+  Options o;
+  if (!ParseOptions(argc, argv, command, o) || command == L"help" ||
+      (NeedsWindow(command) && o.title.empty() && o.className.empty()) ||
+      ((command == L"clip-set" || command == L"requester-set") && !o.hasText && o.file.empty())) {
+    std::fputws(kUsage, stderr);
+    return 2;
+  }
+  Json json;
+  bool ok = false;
+  bool known = true;
+  if (command == L"window") ok = CmdWindow(o, json);
+  else if (command == L"list") ok = CmdList(o, json);
+  else if (command == L"control") ok = CmdControl(o, json, o.child);
+  else if (command == L"editor") ok = CmdControl(o, json, o.child.empty() ? L"RichEdit" : o.child);
+  else if (command == L"focus") ok = CmdFocus(o, json);
+  else if (command == L"activate") ok = CmdActivate(o, json);
+  else if (command == L"close") ok = CmdClose(o, json);
+  else if (command == L"msgbox") ok = CmdMsgBox(o, json);
+  else if (command == L"msgbox-press") ok = CmdMsgBoxPress(o, json);
+  else if (command == L"requester") ok = CmdRequester(o, json);
+  else if (command == L"requester-set") ok = CmdRequesterSet(o, json);
+  else if (command == L"requester-press") ok = CmdRequesterPress(o, json);
+  else if (command == L"clip-get") ok = CmdClipGet(json);
+  else if (command == L"clip-set") ok = CmdClipSet(o, json);
+  else if (command == L"keys") ok = CmdKeys(o, json);
+  else known = false;
+  if (!known) {
+    std::fputws(kUsage, stderr);
+    return 2;
+  }
+  json.Bool("ok", ok);
+  const std::string text = json.Finish();
+  FILE* out = o.out.empty() ? stdout : _wfopen(WindowsPath(o.out).c_str(), L"wb");
+  if (!out) return 1;
+  std::fwrite(text.data(), 1, text.size(), out);
+  if (out != stdout) std::fclose(out);
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,172 @@
+// Clipboard text against the real (Wine) clipboard: round trips, embedded and
+// missing zeros, non-text contents, and a clipboard that another thread holds.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "ui/win32_clipboard.h"
+
+namespace quorvel {
+namespace {
+
+// Puts a block of raw bytes on the clipboard as one format, bypassing
+// ClipboardSetText, so that malformed text can be tried.
+bool PutRawBlock(UINT format, const void* bytes, size_t size) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  bool ok = false;
+  if (block) {
+    if (void* p = GlobalLock(block)) {
+      std::memcpy(p, bytes, size);
+      GlobalUnlock(block);
+      ok = SetClipboardData(format, block) != nullptr;
+    }
+    if (!ok) GlobalFree(block);
+  }
+  CloseClipboard();
+  return ok;
+}
+
+// The raw byte size of the clipboard's CF_UNICODETEXT block, or -1.
+int64_t UnicodeTextBytes() {
+  if (!OpenClipboard(nullptr)) return -1;
+  int64_t size = -1;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) size = static_cast<int64_t>(GlobalSize(data));
+  CloseClipboard();
+  return size;
+}
+
+TEST(ClipboardText, RoundTripsTextExactly) {
+  const std::u16string cases[] = {
+      u"plain",
+      u"Grüße ß Ä 日本 😀",
+      u"line one\r\nline two\ttabbed",
+      std::u16string(20000, u'x') + u"end",
+  };
+  for (const std::u16string& text : cases) {
+    EXPECT_NE(ClipboardSetText(text), 0);
+    EXPECT_EQ(ClipboardGetText(), text);
+  }
+}
+
+TEST(ClipboardText, EmptyTextLeavesOneZeroCharacter) {
+  ASSERT_NE(ClipboardSetText(u"something first"), 0);
+  EXPECT_NE(ClipboardSetText(u""), 0);
+  EXPECT_EQ(ClipboardGetText(), u"");
+  // NOTE: GlobalSize may round a block up on Windows; Wine reports the size asked for.
+  const int64_t bytes = UnicodeTextBytes();
+  EXPECT_GE(bytes, 2);
+  EXPECT_LT(bytes, 16);
+}
+
+TEST(ClipboardText, EmbeddedZeroEndsTheText) {
+  const char16_t text[] = u"before\0after";  // 12 characters and the final zero
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, text, sizeof(text)));
+  EXPECT_EQ(ClipboardGetText(), u"before");
+  // A text written with an embedded zero reads back as far as that zero.
+  ASSERT_NE(ClipboardSetText(std::u16string_view(text, 12)), 0);
+  EXPECT_EQ(ClipboardGetText(), u"before");
+}
+
+TEST(ClipboardText, BlockWithoutZeroIsBoundedBySize) {
+  // Seven bytes: three whole characters and half of a fourth, no zero at all.
+  const unsigned char bytes[] = {'a', 0, 'b', 0, 'c', 0, 'd'};
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, bytes, sizeof(bytes)));
+  const std::u16string read = ClipboardGetText();
+  // NOTE: Wine hands readers a copy whose last whole character became a zero
+  // ("ab"); Windows hands over the block itself ("abc"). Either way nothing
+  // from beyond the block may appear.
+  EXPECT_TRUE(read == u"abc" || read == u"ab") << "read " << read.size() << " characters";
+
+  const char16_t even[] = {u'x', u'y', u'z', u'w'};
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, even, sizeof(even)));
+  const std::u16string evenRead = ClipboardGetText();
+  EXPECT_TRUE(evenRead == u"xyzw" || evenRead == u"xyz") << "read " << evenRead.size();
+}
+
+TEST(ClipboardText, ImageOnlyClipboardReadsEmpty) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = 2;
+  header.biHeight = 2;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  unsigned char dib[sizeof(header) + 16] = {};
+  std::memcpy(dib, &header, sizeof(header));
+  std::memset(dib + sizeof(header), 0x7f, 16);
+  ASSERT_TRUE(PutRawBlock(CF_DIB, dib, sizeof(dib)));
+  EXPECT_EQ(ClipboardGetText(), u"");
+  // Writing text replaces the image.
+  ASSERT_NE(ClipboardSetText(u"after image"), 0);
+  EXPECT_EQ(ClipboardGetText(), u"after image");
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIB));
+}
+
+// Opens the clipboard with a window of its own on another thread and keeps it
+// open until told to let go.
+// NOTE: under Wine 8 two OpenClipboard(NULL) do not exclude each other; a
+// holder with a window does exclude them, as another program would on Windows.
+class ClipboardHolder {
+ public:
+  ClipboardHolder() : thread_([this] { Run(); }) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return state_ != State::kStarting; });
+  }
+  ~ClipboardHolder() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      release_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  ClipboardHolder(const ClipboardHolder&) = delete;
+  ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+  [[nodiscard]] bool Holding() const { return state_ == State::kHolding; }
+
+ private:
+  enum class State { kStarting, kHolding, kFailed };
+
+  void Run() {
+    HWND window = CreateWindowExW(0, L"STATIC", L"clipboard holder", WS_POPUP, 0, 0, 10, 10,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const bool open = window && OpenClipboard(window);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      state_ = open ? State::kHolding : State::kFailed;
+    }
+    changed_.notify_all();
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return release_; });
+    if (open) CloseClipboard();
+    if (window) DestroyWindow(window);
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  State state_ = State::kStarting;
+  bool release_ = false;
+  std::thread thread_;
+};
+
+TEST(ClipboardText, HeldClipboardReadsEmptyAndRefusesWrites) {
+  ASSERT_NE(ClipboardSetText(u"kept while held"), 0);
+  {
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.Holding());
+    EXPECT_EQ(ClipboardGetText(), u"");
+    EXPECT_EQ(ClipboardSetText(u"must not land"), 0);
+  }
+  EXPECT_EQ(ClipboardGetText(), u"kept while held");
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,273 @@
+// Event retrieval under Wine: polling and waiting, posted events (also from a
+// worker thread and under suppression), shortcuts pressed on the keyboard,
+// the close request, and Tab focus stepping.
+#include "ui/win32_events.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "ui/layer.h"
+#include "ui/shortcuts.h"
+#include "ui/win32_layer.h"
+#include "ui/win32_post.h"
+#include "ui/win32_window.h"
+
+namespace quorvel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class EventsTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { LayerStart(); }
+
+  void SetUp() override { Drain(); }
+
+  void TearDown() override {
+    WindowClose(-1);
+    Drain();
+  }
+
+  // Takes every pending message and event.
+  static void Drain() {
+    const auto end = Clock::now() + std::chrono::milliseconds(50);
+    while (Clock::now() < end) {
+      if (EventNext(0) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+
+  // Calls EventNext(1) until it returns code; the codes seen, code last, or
+  // all of them when code never came within the time limit.
+  static std::vector<int64_t> NextUntil(int64_t code, int milliseconds = 3000) {
+    std::vector<int64_t> seen;
+    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (Clock::now() < end) {
+      const int64_t next = EventNext(1);
+      if (next == 0) continue;
+      seen.push_back(next);
+      if (next == code) break;
+    }
+    return seen;
+  }
+
+  // A visible window in the foreground whose client area has the focus.
+  static HWND OpenFocusedWindow(int64_t number) {
+    WindowOpen(number, 100, 100, 300, 200, u"keys", 0);
+    HWND window = WindowHandle(number);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    Drain();
+    return window;
+  }
+
+  static void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+    std::vector<INPUT> inputs;
+    for (const auto& [vk, up] : keys) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = vk;
+      in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+      in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      inputs.push_back(in);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  }
+};
+
+TEST_F(EventsTest, PollingAnEmptyQueueReturnsZeroAtOnce) {
+  const auto start = Clock::now();
+  EXPECT_EQ(EventNext(0), 0);
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(20));
+}
+
+TEST_F(EventsTest, WaitingOneMillisecondReturnsZeroAfterTheWait) {
+  const auto start = Clock::now();
+  int zeros = 0;
+  for (int i = 0; i < 20; ++i) zeros += EventNext(1) == 0 ? 1 : 0;
+  const auto elapsed = Clock::now() - start;
+  EXPECT_EQ(zeros, 20);
+  EXPECT_GE(elapsed, std::chrono::milliseconds(10));  // each call waited about 1 ms
+  EXPECT_LT(elapsed, std::chrono::milliseconds(1000));
+}
+
+TEST_F(EventsTest, APostedEventArrivesAfterItsMessage) {
+  ASSERT_EQ(EventPost(EventMenuCommand, 0, 3, 0), 1);
+  const int64_t message = EventNext(1);
+  EXPECT_EQ(message, static_cast<int64_t>(PostEventMessage()));
+  EXPECT_GE(message, 0xC000);
+  EXPECT_LE(message, 0xFFFF);
+  EXPECT_EQ(CurrentEventType(), -1);
+  EXPECT_EQ(EventNext(1), EventMenuCommand);
+  EXPECT_EQ(CurrentEventItem(), 3);
+  EXPECT_EQ(CurrentEventGadget(), 3);
+  EXPECT_EQ(CurrentEventType(), 0);
+  EXPECT_EQ(CurrentEventWindow(), 0);
+  // Nothing else is pending: the type reads -1, the item stays.
+  EXPECT_EQ(EventNext(0), 0);
+  EXPECT_EQ(CurrentEventType(), -1);
+  EXPECT_EQ(CurrentEventItem(), 3);
+}
+
+TEST_F(EventsTest, APostedEventIsQueuedDuringSuppression) {
+  LayerEvents().EventSuppressBegin();
+  EventPost(EventMenuCommand, 0, 4, 0);
+  const std::vector<int64_t> seen = NextUntil(PostEventMessage());
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), static_cast<int64_t>(PostEventMessage()));
+  LayerEvents().EventSuppressEnd();
+  EXPECT_EQ(EventNext(0), EventMenuCommand);
+  EXPECT_EQ(CurrentEventItem(), 4);
+}
+
+TEST_F(EventsTest, PostsFromAWorkerThreadArriveInOrderOnThisThread) {
+  std::thread worker([] {
+    for (int64_t item = 10; item < 15; ++item) EventPost(EventMenuCommand, 0, item, 0);
+  });
+  worker.join();
+  std::vector<int64_t> items;
+  const auto end = Clock::now() + std::chrono::seconds(3);
+  while (items.size() < 5 && Clock::now() < end) {
+    if (EventNext(1) == EventMenuCommand) items.push_back(CurrentEventItem());
+  }
+  EXPECT_EQ(items, (std::vector<int64_t>{10, 11, 12, 13, 14}));
+}
+
+TEST_F(EventsTest, PostingWithoutThePostingWindowFails) {
+  PostEventEnd();
+  EXPECT_EQ(EventPost(EventMenuCommand, 0, 3, 0), 0);
+  PostEventStart();
+  EXPECT_EQ(EventPost(EventMenuCommand, 0, 3, 0), 1);
+  EXPECT_EQ(NextUntil(EventMenuCommand).back(), EventMenuCommand);
+}
+
+TEST_F(EventsTest, ShortcutRowsAreBuiltIntoTheWindowsAcceleratorTable) {
+  WindowOpen(0, 0, 0, 400, 400, u"quorvel", 0x11000001);
+  EXPECT_EQ(ShortcutAdd(5, 27, 2), nullptr);  // no such window
+  ShortcutAdd(0, 13, 0);
+  ShortcutAdd(0, ShortcutShift | 13, 1);
+  ShortcutAdd(0, 27, 2);
+  HACCEL table = ShortcutAdd(0, 27, 5);
+  ASSERT_NE(table, nullptr);
+  ACCEL rows[8] = {};
+  ASSERT_EQ(CopyAcceleratorTableW(table, rows, 8), 5);
+  const ACCEL expected[] = {{3, VK_TAB, 64001}, {7, VK_TAB, 64002}, {3, VK_RETURN, 0},
+                            {7, VK_RETURN, 1},  {3, VK_ESCAPE, 5}};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(rows[i].fVirt, expected[i].fVirt) << i;
+    EXPECT_EQ(rows[i].key, expected[i].key) << i;
+    EXPECT_EQ(rows[i].cmd, expected[i].cmd) << i;
+  }
+}
+
+TEST_F(EventsTest, APressedShortcutGivesTheKeyMessageThenItsItem) {
+  HWND window = OpenFocusedWindow(0);
+  ASSERT_EQ(GetActiveWindow(), window);
+  ShortcutAdd(0, 27, 2);
+  ShortcutAdd(0, 27, 5);  // replaces Esc's item
+  SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+  const std::vector<int64_t> seen = NextUntil(EventMenuCommand);
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen.back(), EventMenuCommand);
+  EXPECT_EQ(seen[seen.size() - 2], WM_KEYDOWN);
+  EXPECT_EQ(CurrentEventItem(), 5);
+  EXPECT_EQ(CurrentEventWindow(), 0);
+}
+
+TEST_F(EventsTest, AnAltShortcutGivesTheSystemKeyMessageThenItsItem) {
+  OpenFocusedWindow(0);
+  ShortcutAdd(0, ShortcutAlt | VK_RETURN, 6);
+  ShortcutAdd(0, VK_RETURN, 0);
+  SendKeys({{VK_MENU, false}, {VK_RETURN, false}, {VK_RETURN, true}, {VK_MENU, true}});
+  const std::vector<int64_t> seen = NextUntil(EventMenuCommand);
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen.back(), EventMenuCommand);
+  EXPECT_EQ(seen[seen.size() - 2], WM_SYSKEYDOWN);
+  EXPECT_EQ(CurrentEventItem(), 6);
+}
+
+TEST_F(EventsTest, ACloseRequestIsAnEventAndTheWindowStays) {
+  WindowOpen(3, 0, 0, 200, 100, u"three", 0x10000000);
+  HWND window = WindowHandle(3);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  const std::vector<int64_t> seen = NextUntil(EventCloseRequest);
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen[seen.size() - 2], WM_CLOSE);
+  EXPECT_EQ(seen.back(), EventCloseRequest);
+  EXPECT_EQ(CurrentEventGadget(), 3);
+  EXPECT_EQ(CurrentEventWindow(), 3);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(WindowHandle(3), window);
+}
+
+TEST_F(EventsTest, TheHotKeyMessageIsReturnedRaw) {
+  WindowOpen(0, 0, 0, 400, 400, u"quorvel", 0x11000001);
+  PostMessageW(WindowHandle(0), WM_HOTKEY, 0, 0);
+  const std::vector<int64_t> seen = NextUntil(WM_HOTKEY);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), WM_HOTKEY);
+  EXPECT_EQ(EventNext(0), 0);  // no event came of it
+}
+
+class TabTest : public EventsTest {
+ protected:
+  void SetUp() override {
+    EventsTest::SetUp();
+    window_ = OpenFocusedWindow(0);
+    for (int i = 0; i < 3; ++i) {
+      // The middle one is no tab stop.
+      const DWORD tabStop = i == 1 ? 0 : WS_TABSTOP;
+      buttons_[i] = CreateWindowExW(0, L"BUTTON", L"b", WS_CHILD | WS_VISIBLE | tabStop,
+                                    10 + 60 * i, 10, 50, 25, window_, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+    }
+  }
+
+  // A Tab as the keyboard gives it to the focused control.
+  void PressTab(bool shift) {
+    if (shift) {
+      SendKeys({{VK_SHIFT, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_SHIFT, true}});
+    } else {
+      SendKeys({{VK_TAB, false}, {VK_TAB, true}});
+    }
+    NextUntil(WM_KEYUP, 1000);
+    Drain();
+  }
+
+  HWND window_ = nullptr;
+  HWND buttons_[3] = {};
+};
+
+TEST_F(TabTest, TabStepsThroughTabStopsAndWraps) {
+  SetFocus(buttons_[0]);
+  PressTab(false);
+  EXPECT_EQ(GetFocus(), buttons_[2]);
+  PressTab(false);
+  EXPECT_EQ(GetFocus(), buttons_[0]);
+  PressTab(true);
+  EXPECT_EQ(GetFocus(), buttons_[2]);
+  PressTab(true);
+  EXPECT_EQ(GetFocus(), buttons_[0]);
+}
+
+TEST_F(TabTest, TabTypesIntoAnEditableRichEditOnly) {
+  ASSERT_NE(LoadLibraryW(L"msftedit.dll"), nullptr);
+  HWND edit = CreateWindowExW(0, L"RICHEDIT50W", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE,
+                              10, 50, 200, 80, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(edit, nullptr);
+  SetFocus(edit);
+  PressTab(false);
+  EXPECT_EQ(GetFocus(), edit);
+  wchar_t text[16] = {};
+  GetWindowTextW(edit, text, 16);
+  EXPECT_STREQ(text, L"\t");
+
+  SendMessageW(edit, EM_SETREADONLY, TRUE, 0);
+  PressTab(false);
+  EXPECT_EQ(GetFocus(), buttons_[0]);  // wrapped from the last stop
+}
+
+}  // namespace
+}  // namespace quorvel

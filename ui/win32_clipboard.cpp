@@ -1,0 +1,119 @@
+// Clipboard text on Win32: reading and writing CF_UNICODETEXT through global
+// memory blocks, with the clipboard opened without an owner window.
+#include "ui/win32_clipboard.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <utility>
+
+namespace quorvel {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
+
+// Closes the clipboard when one transfer ends, whichever way it ends.
+class OpenedClipboard {
+ public:
+  OpenedClipboard() : open_(OpenClipboard(nullptr) != FALSE) {}
+  ~OpenedClipboard() {
+    if (open_) CloseClipboard();
+  }
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+  [[nodiscard]] bool IsOpen() const { return open_; }
+
+ private:
+  bool open_;
+};
+
+// A global memory block this program still owns: freed unless released to
+// the clipboard.
+class UniqueGlobal {
+ public:
+  explicit UniqueGlobal(HGLOBAL block) : block_(block) {}
+  ~UniqueGlobal() {
+    if (block_) GlobalFree(block_);
+  }
+  UniqueGlobal(UniqueGlobal&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
+  UniqueGlobal& operator=(UniqueGlobal&& other) noexcept {
+    if (this != &other) {
+      if (block_) GlobalFree(block_);
+      block_ = std::exchange(other.block_, nullptr);
+    }
+    return *this;
+  }
+  UniqueGlobal(const UniqueGlobal&) = delete;
+  UniqueGlobal& operator=(const UniqueGlobal&) = delete;
+
+  [[nodiscard]] HGLOBAL get() const { return block_; }
+  explicit operator bool() const { return block_ != nullptr; }
+  HGLOBAL release() { return std::exchange(block_, nullptr); }
+
+ private:
+  HGLOBAL block_;
+};
+
+// Keeps a block locked while its bytes are copied.
+class LockedGlobal {
+ public:
+  explicit LockedGlobal(HGLOBAL block) : block_(block), data_(GlobalLock(block)) {}
+  ~LockedGlobal() {
+    if (data_) GlobalUnlock(block_);
+  }
+  LockedGlobal(const LockedGlobal&) = delete;
+  LockedGlobal& operator=(const LockedGlobal&) = delete;
+  [[nodiscard]] void* data() const { return data_; }
+
+ private:
+  HGLOBAL block_;
+  void* data_;
+};
+
+}  // namespace
+
+std::u16string ClipboardGetText() {
+  OpenedClipboard clipboard;
+  if (!clipboard.IsOpen()) return {};
+  // The clipboard keeps this handle: it is never freed here, and its text is
+  // copied before the clipboard closes.
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return {};
+  // NOTE: GlobalSize may exceed the size that was asked for (allocation
+  // granularity); the block is still safe to read up to it. An odd last byte
+  // is not a whole character and is ignored.
+  const size_t units = GlobalSize(data) / sizeof(wchar_t);
+  LockedGlobal locked(data);
+  if (!locked.data()) return {};
+  const auto* chars = static_cast<const wchar_t*>(locked.data());
+  size_t length = std::wstring_view(chars, units).find(L'\0');
+  if (length == std::wstring_view::npos) length = units;
+  std::u16string text(length, u'\0');
+  std::memcpy(text.data(), chars, length * sizeof(wchar_t));
+  return text;
+}
+
+int64_t ClipboardSetText(std::u16string_view text) {
+  OpenedClipboard clipboard;
+  if (!clipboard.IsOpen()) return 0;
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes));
+  if (!block) return 0;  // nothing changed yet
+  EmptyClipboard();
+  {
+    LockedGlobal locked(block.get());
+    // The clipboard is empty from here on; a block that cannot be locked is
+    // freed by its wrapper rather than leaked.
+    if (!locked.data()) return 0;
+    auto* dest = static_cast<unsigned char*>(locked.data());
+    if (!text.empty()) std::memcpy(dest, text.data(), text.size() * sizeof(char16_t));
+    std::memset(dest + text.size() * sizeof(char16_t), 0, sizeof(char16_t));
+  }
+  HANDLE accepted = SetClipboardData(CF_UNICODETEXT, block.get());
+  if (!accepted) return 0;  // refused: the block is still ours and is freed
+  // The clipboard owns the block from now on.
+  block.release();
+  return static_cast<int64_t>(reinterpret_cast<intptr_t>(accepted));
+}
+
+}  // namespace quorvel

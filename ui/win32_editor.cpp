@@ -1,0 +1,521 @@
+// The editor on a rich-edit control: library and class choice, creation, the
+// kind operations, and the procedure with focus events, the automatic text
+// colour and, under visual styles, a themed border drawn in the frame.
+#include "ui/win32_editor.h"
+
+#include <richedit.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "ui/dpi.h"
+#include "ui/layer.h"
+#include "ui/win32_gadget.h"
+#include "ui/win32_window.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr DWORD kEditorStyle = 0x503111C4;  // child, visible, scroll bars, tab stop, multi-line
+constexpr wchar_t kClientRectProperty[] = L"QV_ClientRect";
+constexpr wchar_t kWordWrapProperty[] = L"QV_WordWrap";
+
+// Fields of the entry's kind words.
+constexpr int kLineState = 0;
+constexpr int kBackColour = 1;
+constexpr int kFrontColour = 2;
+constexpr int kFont = 3;
+
+// Themed border: the edit part and its states.
+constexpr int kPartEditText = 1;
+constexpr int kStateNormal = 1;
+constexpr int kStateDisabled = 4;
+constexpr int kStateReadOnly = 6;
+
+// Border widths that the themed frame takes from the client area, attached
+// to the control as "QV_ClientRect".
+struct BorderWidths {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+};
+static_assert(sizeof(BorderWidths) == 16);
+
+struct DllVersionInfo {
+  DWORD cbSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformID;
+};
+static_assert(sizeof(DllVersionInfo) == 20);
+
+using ThemeHandle = HANDLE;
+struct ThemeFunctions {
+  ThemeHandle(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
+  HRESULT(WINAPI* CloseThemeData)(ThemeHandle) = nullptr;
+  HRESULT(WINAPI* GetThemeBackgroundContentRect)(ThemeHandle, HDC, int, int, const RECT*, RECT*) = nullptr;
+  BOOL(WINAPI* IsThemeBackgroundPartiallyTransparent)(ThemeHandle, int, int) = nullptr;
+  HRESULT(WINAPI* DrawThemeParentBackground)(HWND, HDC, const RECT*) = nullptr;
+  HRESULT(WINAPI* DrawThemeBackground)(ThemeHandle, HDC, int, int, const RECT*, const RECT*) = nullptr;
+};
+
+// Process-wide. The rich-edit and theme libraries are never freed: controls
+// of their classes may live until the process ends.
+struct EditorShared {
+  GadgetKind kind{};
+  WNDPROC classProcedure = nullptr;
+  HMODULE msftedit = nullptr;
+  HMODULE riched20 = nullptr;
+  int32_t version = 0;
+  bool themed = false;
+  HMODULE uxtheme = nullptr;
+  ThemeFunctions theme;
+};
+
+EditorShared& Shared() {
+  static EditorShared shared;
+  return shared;
+}
+
+class UniqueModule {
+ public:
+  explicit UniqueModule(HMODULE module) : module_(module) {}
+  ~UniqueModule() {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  UniqueModule(UniqueModule&& other) noexcept : module_(std::exchange(other.module_, nullptr)) {}
+  UniqueModule& operator=(UniqueModule&&) = delete;
+  UniqueModule(const UniqueModule&) = delete;
+  UniqueModule& operator=(const UniqueModule&) = delete;
+  [[nodiscard]] HMODULE get() const { return module_; }
+
+ private:
+  HMODULE module_;
+};
+
+template <typename Function>
+void Resolve(HMODULE module, const char* name, Function& function) {
+  const FARPROC address = GetProcAddress(module, name);
+  static_assert(sizeof function == sizeof address);
+  std::memcpy(&function, &address, sizeof function);
+}
+
+LRESULT Send(const GadgetEntry& entry, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  return SendMessageW(GadgetHandle(entry), message, wParam, lParam);
+}
+
+WPARAM Index(int32_t index) { return static_cast<WPARAM>(static_cast<intptr_t>(index)); }
+
+// Replaces the selection, or inserts at the caret, without an undo step.
+void ReplaceRange(const GadgetEntry& entry, LRESULT start, LRESULT end, std::u16string_view text) {
+  const std::wstring wide = GadgetWide(text);
+  Send(entry, EM_SETSEL, static_cast<WPARAM>(start), end);
+  Send(entry, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+// --- kind operations ---
+
+int64_t Notify(GadgetEntry& entry, void*, uint32_t message, uint64_t, int64_t lParam) {
+  if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == EN_CHANGE) {
+    GadgetEventRaise(GadgetHandle(entry), EventTypeChange);
+    return 0;
+  }
+  return NotHandled;
+}
+
+std::u16string GetText(GadgetEntry& entry) {
+  HWND control = GadgetHandle(entry);
+  const int length = GetWindowTextLengthW(control);
+  if (length <= 0) return {};
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(control, buffer.data(), length + 1);
+  buffer.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return GadgetText(buffer);
+}
+
+std::string Utf8WithNul(std::u16string_view text) {
+  const std::wstring wide = GadgetWide(text);
+  const int units = static_cast<int>(wide.size()) + 1;  // the terminating NUL goes too
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), units, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return std::string();
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  if (WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), units, utf8.data(), bytes, nullptr, nullptr) != bytes) {
+    return std::string();
+  }
+  return utf8;
+}
+
+void SetText(GadgetEntry& entry, std::u16string_view text) {
+  HWND control = GadgetHandle(entry);
+  if (text.empty()) {
+    SetWindowTextW(control, L"");
+    entry.word[kLineState] = 0;
+    return;
+  }
+  SetScrollPos(control, SB_HORZ, 0, TRUE);
+  const std::string utf8 = Utf8WithNul(text);
+  SETTEXTEX how{ST_DEFAULT, CP_UTF8};
+  SendMessageW(control, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(utf8.c_str()));
+}
+
+void ClearItems(GadgetEntry& entry) {
+  SetWindowTextW(GadgetHandle(entry), L"");
+  entry.word[kLineState] = 0;
+}
+
+int32_t CountItems(GadgetEntry& entry) {
+  if (entry.word[kLineState] == 0 && GetWindowTextLengthW(GadgetHandle(entry)) == 0) return 0;
+  return static_cast<int32_t>(Send(entry, EM_GETLINECOUNT));
+}
+
+std::u16string GetItemText(GadgetEntry& entry, int32_t index, int32_t) {
+  const LRESULT start = Send(entry, EM_LINEINDEX, Index(index));
+  if (index < 0 || start < 0) return {};
+  const LRESULT length = Send(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
+  if (length <= 0) return {};
+  // NOTE: EM_GETLINE takes its buffer size in a 16-bit word, so it cannot
+  // return a line longer than 65535 characters; a text range can.
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  TEXTRANGEW range{{static_cast<LONG>(start), static_cast<LONG>(start + length)}, buffer.data()};
+  const LRESULT copied = Send(entry, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+  buffer.resize(static_cast<size_t>(copied > 0 && copied <= length ? copied : 0));
+  if (!buffer.empty() && buffer.back() == L'\r') buffer.pop_back();
+  return GadgetText(buffer);
+}
+
+// Inserts a line before line `position`; -1 or the line count appends.
+int64_t AddItem(GadgetEntry& entry, int32_t position, std::u16string_view text, int64_t) {
+  const int32_t lines = CountItems(entry);
+  if (position == -1) position = lines;
+  if (position < 0 || position > lines) return 0;
+  if (lines == 0) {
+    ReplaceRange(entry, 0, -1, text);
+  } else if (position < lines) {
+    const LRESULT start = Send(entry, EM_LINEINDEX, Index(position));
+    ReplaceRange(entry, start, start, std::u16string(text) + u"\r");
+  } else {
+    const LRESULT last = Send(entry, EM_LINEINDEX, Index(lines - 1));
+    const LRESULT end = last + Send(entry, EM_LINELENGTH, static_cast<WPARAM>(last));
+    ReplaceRange(entry, end, end, u"\r" + std::u16string(text));
+  }
+  entry.word[kLineState] = 1;
+  return 0;
+}
+
+void RemoveItem(GadgetEntry& entry, int32_t index) {
+  const LRESULT start = Send(entry, EM_LINEINDEX, Index(index));
+  if (index < 0 || start < 0 || index >= CountItems(entry)) return;
+  const LRESULT next = Send(entry, EM_LINEINDEX, Index(index + 1));
+  if (next >= 0) {
+    ReplaceRange(entry, start, next, u"");
+  } else if (index == 0) {
+    ClearItems(entry);
+  } else {
+    // The last line goes together with the line break before it.
+    const LRESULT end = start + Send(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
+    ReplaceRange(entry, start - 1, end, u"");
+  }
+}
+
+void SetItemText(GadgetEntry& entry, int32_t index, std::u16string_view text, int32_t) {
+  const LRESULT start = Send(entry, EM_LINEINDEX, Index(index));
+  if (index < 0 || start < 0) return;
+  const LRESULT length = Send(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
+  ReplaceRange(entry, start, start + length, text);
+}
+
+void ApplyFrontColour(const GadgetEntry& entry) {
+  const int64_t colour = entry.word[kFrontColour];
+  CHARFORMATW format{};
+  static_assert(sizeof format == 92);
+  format.cbSize = sizeof format;
+  format.dwMask = CFM_COLOR;
+  format.dwEffects = colour == -1 ? CFE_AUTOCOLOR : 0;
+  format.crTextColor = static_cast<COLORREF>(colour);
+  Send(entry, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+  Send(entry, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+}
+
+void SetColor(GadgetEntry& entry, int32_t which, int64_t colour) {
+  colour = static_cast<int32_t>(colour);
+  if (which == ColorBack) {
+    if (colour == -1) {
+      Send(entry, EM_SETBKGNDCOLOR, 1, 0);
+    } else {
+      Send(entry, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(colour));
+    }
+    entry.word[kBackColour] = colour;
+  } else if (which == ColorFront) {
+    entry.word[kFrontColour] = colour;
+    ApplyFrontColour(entry);
+  }
+}
+
+int64_t GetColor(GadgetEntry& entry, int32_t which) {
+  if (which == ColorFront) return entry.word[kFrontColour];
+  if (which == ColorBack) return entry.word[kBackColour];
+  return -1;
+}
+
+void SetAttribute(GadgetEntry& entry, int32_t attribute, int64_t value) {
+  HWND control = GadgetHandle(entry);
+  if (attribute == EditorWordWrap) {
+    Send(entry, EM_SETTARGETDEVICE, 0, value == 0 ? 1 : 0);
+    SetPropW(control, kWordWrapProperty, reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)));
+  } else if (attribute == EditorReadOnly) {
+    Send(entry, EM_SETREADONLY, value != 0 ? TRUE : FALSE);
+  }
+}
+
+int64_t GetAttribute(GadgetEntry& entry, int32_t attribute) {
+  if (attribute == EditorWordWrap) {
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(GetPropW(GadgetHandle(entry), kWordWrapProperty)));
+  }
+  if (attribute == EditorReadOnly) return (Send(entry, EM_GETOPTIONS) & ECO_READONLY) != 0 ? 1 : 0;
+  return 0;
+}
+
+uintptr_t GetFont(GadgetEntry& entry) { return static_cast<uintptr_t>(entry.word[kFont]); }
+
+void SetFont(GadgetEntry& entry, uintptr_t font) {
+  if (font == static_cast<uintptr_t>(-1)) font = reinterpret_cast<uintptr_t>(GadgetDefaultFont());
+  entry.word[kFont] = static_cast<int64_t>(font);
+  Send(entry, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+}
+
+void FillKind(GadgetKind& kind) {
+  kind.number = KindEditor;
+  kind.recordSize = GadgetKindRecordSize;
+  kind.Notify = Notify;
+  kind.GetText = GetText;
+  kind.SetText = SetText;
+  kind.AddItem = AddItem;
+  kind.RemoveItem = RemoveItem;
+  kind.ClearItems = ClearItems;
+  kind.CountItems = CountItems;
+  kind.GetItemText = GetItemText;
+  kind.SetItemText = SetItemText;
+  kind.GetAttribute = GetAttribute;
+  kind.SetAttribute = SetAttribute;
+  kind.SetColor = SetColor;
+  kind.GetColor = GetColor;
+  kind.GetFont = GetFont;
+  kind.SetFont = SetFont;
+}
+
+// --- themed border ---
+
+class Theme {
+ public:
+  explicit Theme(HWND control) {
+    const EditorShared& shared = Shared();
+    if (shared.themed && shared.theme.OpenThemeData != nullptr) {
+      handle_ = shared.theme.OpenThemeData(control, L"edit");
+    }
+  }
+  ~Theme() {
+    if (handle_ != nullptr) Shared().theme.CloseThemeData(handle_);
+  }
+  Theme(const Theme&) = delete;
+  Theme& operator=(const Theme&) = delete;
+  [[nodiscard]] ThemeHandle get() const { return handle_; }
+
+ private:
+  ThemeHandle handle_ = nullptr;
+};
+
+// After the class has computed the client rectangle: move it in by the
+// theme's border and remember the widths. True when applied.
+bool ThemedClientArea(HWND control, NCCALCSIZE_PARAMS* params) {
+  const Theme theme(control);
+  if (theme.get() == nullptr) return false;
+  const ThemeFunctions& fn = Shared().theme;
+  HWND parent = GetParent(control);
+  HDC dc = GetDC(parent);
+  RECT& client = params->rgrc[0];
+  RECT content{};
+  bool applied = false;
+  if (fn.GetThemeBackgroundContentRect(theme.get(), dc, kPartEditText, kStateNormal, &client, &content) >= 0) {
+    InflateRect(&content, -1, -1);
+    if (auto* widths = static_cast<BorderWidths*>(GetPropW(control, kClientRectProperty))) {
+      *widths = {content.left - client.left, content.top - client.top, client.right - content.right,
+                 client.bottom - content.bottom};
+    }
+    client = content;
+    applied = true;
+  }
+  ReleaseDC(parent, dc);
+  return applied;
+}
+
+// After the class has painted its frame: paint the themed band over it.
+void ThemedFrame(HWND control) {
+  const Theme theme(control);
+  if (theme.get() == nullptr) return;
+  const ThemeFunctions& fn = Shared().theme;
+  HDC dc = GetWindowDC(control);
+  RECT window{};
+  GetWindowRect(control, &window);
+  const RECT whole{0, 0, window.right - window.left, window.bottom - window.top};
+  BorderWidths widths;
+  if (const auto* stored = static_cast<const BorderWidths*>(GetPropW(control, kClientRectProperty))) {
+    widths = *stored;
+  }
+  ExcludeClipRect(dc, whole.left + widths.left, whole.top + widths.top, whole.right - widths.right,
+                  whole.bottom - widths.bottom);
+  if (fn.IsThemeBackgroundPartiallyTransparent(theme.get(), kPartEditText, kStateNormal)) {
+    fn.DrawThemeParentBackground(control, dc, &whole);
+  }
+  int state = kStateNormal;
+  if (!IsWindowEnabled(control)) {
+    state = kStateDisabled;
+  } else if ((SendMessageW(control, EM_GETOPTIONS, 0, 0) & ECO_READONLY) != 0) {
+    state = kStateReadOnly;
+  }
+  fn.DrawThemeBackground(theme.get(), dc, kPartEditText, state, &whole, nullptr);
+  ReleaseDC(control, dc);
+}
+
+void LoadLibrariesOnce(EditorShared& shared) {
+  FillKind(shared.kind);
+  shared.msftedit = LoadLibraryW(L"MSFTEDIT.DLL");
+  shared.riched20 = LoadLibraryW(L"RICHED20.DLL");
+  if (shared.riched20 == nullptr) LoadLibraryW(L"RICHED32.DLL");
+  if (shared.uxtheme != nullptr) {
+    ThemeFunctions& fn = shared.theme;
+    Resolve(shared.uxtheme, "OpenThemeData", fn.OpenThemeData);
+    Resolve(shared.uxtheme, "CloseThemeData", fn.CloseThemeData);
+    Resolve(shared.uxtheme, "GetThemeBackgroundContentRect", fn.GetThemeBackgroundContentRect);
+    Resolve(shared.uxtheme, "IsThemeBackgroundPartiallyTransparent", fn.IsThemeBackgroundPartiallyTransparent);
+    Resolve(shared.uxtheme, "DrawThemeParentBackground", fn.DrawThemeParentBackground);
+    Resolve(shared.uxtheme, "DrawThemeBackground", fn.DrawThemeBackground);
+    // Drawing needs every one of them; without them the border stays the class's.
+    if (!fn.OpenThemeData || !fn.CloseThemeData || !fn.GetThemeBackgroundContentRect ||
+        !fn.IsThemeBackgroundPartiallyTransparent || !fn.DrawThemeParentBackground ||
+        !fn.DrawThemeBackground) {
+      fn.OpenThemeData = nullptr;
+    }
+  }
+}
+
+}  // namespace
+
+int32_t VisualStylesDetect() {
+  EditorShared& shared = Shared();
+  if (shared.version != 0) return shared.version;
+  if (const UniqueModule comctl(LoadLibraryW(L"COMCTL32.DLL")); comctl.get() != nullptr) {
+    HRESULT(CALLBACK * getVersion)(DllVersionInfo*) = nullptr;
+    Resolve(comctl.get(), "DllGetVersion", getVersion);
+    if (getVersion == nullptr) {
+      shared.version = 1;
+    } else {
+      DllVersionInfo info{};
+      info.cbSize = sizeof info;
+      if (getVersion(&info) >= 0) {
+        shared.version = static_cast<int32_t>(info.dwMajorVersion << 16 | (info.dwMinorVersion & 0xFFFF));
+      }
+    }
+  }
+  if (shared.uxtheme == nullptr) shared.uxtheme = LoadLibraryW(L"uxtheme.dll");
+  if (shared.uxtheme != nullptr) {
+    BOOL(WINAPI * isAppThemed)() = nullptr;
+    Resolve(shared.uxtheme, "IsAppThemed", isAppThemed);
+    if (isAppThemed != nullptr) shared.themed = isAppThemed() != 0 && shared.version >= 0x60000;
+  }
+  return shared.version;
+}
+
+bool VisualStylesThemed() { return Shared().themed; }
+
+int64_t EditorCreate(int64_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                     int32_t flags) {
+  GadgetTable* table = Gadgets();
+  if (table == nullptr || number < ObjectAny) return 0;
+  // The control's own notifications during creation are not the user's.
+  EventSuppressScope suppress(LayerEvents());
+  VisualStylesDetect();
+  EditorShared& shared = Shared();
+  if (shared.kind.number == 0) LoadLibrariesOnce(shared);
+  const DWORD exStyle = shared.themed ? 0 : WS_EX_CLIENTEDGE;
+  const wchar_t* className = shared.msftedit != nullptr   ? L"RICHEDIT50W"
+                             : shared.riched20 != nullptr ? L"RichEdit20W"
+                                                          : L"RichEdit";
+  DpiScaleRect(x, y, width, height);
+  HWND control = CreateWindowExW(exStyle, className, nullptr, static_cast<DWORD>(flags) | kEditorStyle,
+                                 x, y, width, height, GadgetParentWindow(),
+                                 reinterpret_cast<HMENU>(intptr_t{-1}), GetModuleHandleW(nullptr), nullptr);
+  if (control == nullptr) return 0;
+  GadgetEntry* entry = table->Allocate(number);  // a number in use loses its old gadget here
+  entry->word[kBackColour] = -1;
+  entry->word[kFrontColour] = -1;
+  entry->word[kFont] = static_cast<int64_t>(reinterpret_cast<intptr_t>(GadgetCurrentFont()));
+  // The property owns the record from here until EditorProcedure's WM_NCDESTROY.
+  auto widths = std::make_unique<BorderWidths>();
+  if (SetPropW(control, kClientRectProperty, widths.get())) widths.release();
+  SendMessageW(control, EM_LIMITTEXT, static_cast<WPARAM>(-1), 0);
+  shared.classProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorProcedure)));
+  SetWindowPos(control, nullptr, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  const LRESULT mask = SendMessageW(control, EM_GETEVENTMASK, 0, 0);
+  SendMessageW(control, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
+  if (shared.msftedit != nullptr) SendMessageW(control, EM_SETEDITSTYLEEX, SES_EX_NOTABLE, SES_EX_NOTABLE);
+  const int64_t result = GadgetRegister(number, entry, control, &shared.kind);
+  if ((flags & EditorWordWrap) != 0) SetAttribute(*entry, EditorWordWrap, 1);
+  return result;
+}
+
+LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  const WNDPROC next = Shared().classProcedure;
+  switch (message) {
+    case WM_SETFOCUS:
+      GadgetEventRaise(control, EventTypeFocus);
+      break;
+    case WM_KILLFOCUS:
+      GadgetEventRaise(control, EventTypeLostFocus);
+      break;
+    case WM_ENABLE: {
+      GadgetEntry* entry = wParam == 0 ? GadgetFromHandle(control) : nullptr;
+      RECT rect{};
+      GetWindowRect(control, &rect);
+      const int32_t height = rect.bottom - rect.top;
+      if (entry == nullptr || height >= 20) break;
+      // NOTE: a rich-edit control lower than 20 pixels is not repainted
+      // properly when it is disabled; it is disabled at a workable height.
+      GadgetResize(*entry, GadgetSizeUnchanged, GadgetSizeUnchanged, GadgetSizeUnchanged, 20);
+      CallWindowProcW(next, control, message, 0, lParam);
+      GadgetResize(*entry, GadgetSizeUnchanged, GadgetSizeUnchanged, GadgetSizeUnchanged, DpiUnscaleY(height));
+      return 0;
+    }
+    case WM_SETFONT: {
+      CallWindowProcW(next, control, message, wParam, lParam);
+      if (const GadgetEntry* entry = GadgetFromHandle(control)) ApplyFrontColour(*entry);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      delete static_cast<BorderWidths*>(RemovePropW(control, kClientRectProperty));
+      RemovePropW(control, kWordWrapProperty);
+      break;
+    case WM_NCCALCSIZE:
+      if (wParam != 0) {
+        const LRESULT result = CallWindowProcW(next, control, message, wParam, lParam);
+        return ThemedClientArea(control, reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)) ? WVR_REDRAW : result;
+      }
+      break;
+    case WM_NCPAINT:
+      CallWindowProcW(next, control, message, wParam, lParam);
+      ThemedFrame(control);
+      return 0;
+    default:
+      break;
+  }
+  return CallWindowProcW(next, control, message, wParam, lParam);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,63 @@
+// The layer's start-up and shut-down sequences.
+#include "ui/win32_layer.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "ui/win32_post.h"
+#include "ui/win32_window.h"
+
+namespace quorvel {
+
+namespace {
+
+struct LayerState {
+  bool started = false;
+  void (*gadgetInit)() = nullptr;
+  void (*gadgetEnd)() = nullptr;
+};
+
+LayerState& State() {
+  static LayerState state;
+  return state;
+}
+
+void CommonControlsStart() {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
+                   ICC_INTERNET_CLASSES;
+  InitCommonControlsEx(&controls);
+  // COM stays initialised for the life of the process.
+  (void)CoInitialize(nullptr);
+}
+
+}  // namespace
+
+void SetGadgetLibraryHooks(void (*init)(), void (*end)()) {
+  State().gadgetInit = init;
+  State().gadgetEnd = end;
+}
+
+void LayerStart() {
+  LayerState& state = State();
+  if (state.started) return;
+  state.started = true;
+  PostEventStart();
+  DpiInit();
+  WindowLibraryStart();
+  if (state.gadgetInit != nullptr) state.gadgetInit();
+  CommonControlsStart();
+}
+
+void LayerEnd() {
+  LayerState& state = State();
+  if (!state.started) return;
+  state.started = false;
+  if (state.gadgetEnd != nullptr) state.gadgetEnd();
+  WindowLibraryEnd();
+  PostEventEnd();
+}
+
+}  // namespace quorvel
