@@ -189,8 +189,10 @@ int64_t NullPlatform::EventNext(int32_t) {
       return (message.shortcut & kShortcutAlt) != 0 ? kMessageSysKeyDown : kMessageKeyDown;
     }
     case MessageKind::kHotKey:
-      return kMessageHotKey;
+      // Only a registered hot key posts its message to the window.
+      return hotKeyRegistered_ && windowOpen_ ? kMessageHotKey : 0;
     case MessageKind::kClose:
+      if (!windowOpen_) return 0;
       events_.EventRaise(13116, 0, 0, 0, 0);
       return kMessageClose;
     case MessageKind::kPost:
@@ -271,14 +273,12 @@ void NullPlatform::PressKey(int32_t shortcut) {
 }
 
 void NullPlatform::PressHotKey() {
-  if (!hotKeyRegistered_ || !windowOpen_) return;
   Message message;
   message.kind = MessageKind::kHotKey;
   messages_.push_back(message);
 }
 
 void NullPlatform::RequestClose() {
-  if (!windowOpen_) return;
   Message message;
   message.kind = MessageKind::kClose;
   messages_.push_back(message);

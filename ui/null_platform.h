@@ -80,6 +80,8 @@ class NullPlatform final : public Platform {
   // It reaches the program only while one of its windows is in the foreground.
   void PressKey(int32_t shortcut);
   // The global hot key; delivered whatever window is in front, once registered.
+  // Actions may be scripted before start-up: they are delivered in order by
+  // the loop's EventNext.
   void PressHotKey();
   // The close box of window 0.
   void RequestClose();

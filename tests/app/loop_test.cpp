@@ -118,7 +118,11 @@ TEST_F(Loop, RunEndsWhenTheUserConfirmsTheExit) {
   platform.RequestClose();
   platform.AnswerMessage(6);
   EXPECT_EQ(app.Run(), 0);
-  EXPECT_EQ(Texts(), std::vector<std::u16string>{u"A"});
+  ASSERT_EQ(platform.MessageCalls().size(), 1u);
+  EXPECT_EQ(platform.MessageCalls()[0].title, u"Really exit?");
+  EXPECT_EQ(platform.ClipboardReads(), 2) << "one capture per turn: the close message, the request";
+  EXPECT_TRUE(Texts().empty()) << "nothing of the history survives";
+  EXPECT_FALSE(platform.WindowOpenNow());
 }
 
 TEST_F(Loop, ChoosersPickByCondition) {

@@ -7,6 +7,8 @@
 //                                      MessageDialog; exit code is the answer
 //   ... --input-box [--result FILE]    then runs the layer's InputDialog; exit
 //                                      code 0, the answer in FILE as UTF-8
+//   ... --hotkey [--hidden]            registers Alt+` (as Quorvel does) and counts
+//                                      its presses in the edit field ("hotkey N")
 // Keys typed into it land in the edit field, where a probe can read them back.
 #include <windows.h>
 
@@ -21,7 +23,11 @@ namespace {
 constexpr wchar_t kClassName[] = L"QuorvelOtherApp";
 constexpr int kEditId = 100;
 
+constexpr int kHotKeyId = 1;
+constexpr UINT kScanCodeOfGraveKey = 0x29;
+
 HWND g_edit = nullptr;
+int g_hotKeys = 0;
 
 LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -42,6 +48,11 @@ LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(g_edit);
       return 0;
+    case WM_HOTKEY: {
+      const std::wstring text = L"hotkey " + std::to_wstring(++g_hotKeys);
+      SetWindowTextW(g_edit, text.c_str());
+      return 0;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -54,6 +65,8 @@ struct Options {
   std::wstring title = L"other app";
   std::wstring messageBox;
   bool inputBox = false;
+  bool hotKey = false;
+  bool hidden = false;
   std::wstring result;
 };
 
@@ -65,6 +78,8 @@ Options ParseOptions() {
     if (arg == L"--title" && hasValue) o.title = __wargv[++i];
     else if (arg == L"--message-box" && hasValue) o.messageBox = __wargv[++i];
     else if (arg == L"--input-box") o.inputBox = true;
+    else if (arg == L"--hotkey") o.hotKey = true;
+    else if (arg == L"--hidden") o.hidden = true;
     else if (arg == L"--result" && hasValue) o.result = __wargv[++i];
   }
   return o;
@@ -106,8 +121,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   HWND window = CreateWindowExW(0, kClassName, options.title.c_str(), WS_OVERLAPPEDWINDOW, 200,
                                 200, 480, 320, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
-  ShowWindow(window, SW_SHOW);
-  SetForegroundWindow(window);
+  if (options.hotKey) {
+    const UINT vk = MapVirtualKeyW(kScanCodeOfGraveKey, MAPVK_VSC_TO_VK);
+    if (!RegisterHotKey(window, kHotKeyId, MOD_ALT | MOD_NOREPEAT, vk)) return 3;
+  }
+  if (!options.hidden) {
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+  }
   if (!options.messageBox.empty()) {
     const int64_t answer =
         quorvel::MessageDialog(u"other app", U16(options.messageBox), MB_YESNO | MB_ICONWARNING);

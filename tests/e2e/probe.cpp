@@ -43,19 +43,29 @@ class Json {
   void Text(const char* key, const std::wstring& value) { Raw(key, Quote(value)); }
   void Texts(const char* key, const std::vector<std::wstring>& values) {
     std::string list = "[";
-    for (size_t i = 0; i < values.size(); ++i) list += (i ? "," : "") + Quote(values[i]);
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (i) list += ',';
+      list += Quote(values[i]);
+    }
     Raw(key, list + "]");
   }
   void Ints(const char* key, const std::vector<long long>& values) {
     std::string list = "[";
-    for (size_t i = 0; i < values.size(); ++i) list += (i ? "," : "") + std::to_string(values[i]);
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (i) list += ',';
+      list += std::to_string(values[i]);
+    }
     Raw(key, list + "]");
   }
   [[nodiscard]] std::string Finish() const { return "{" + body_ + "}\n"; }
 
  private:
   void Raw(const char* key, const std::string& value) {
-    body_ += (body_.empty() ? "\"" : ",\"") + std::string(key) + "\":" + value;
+    if (!body_.empty()) body_ += ',';
+    body_ += '"';
+    body_ += key;
+    body_ += "\":";
+    body_ += value;
   }
   static std::string Quote(const std::wstring& text) {
     std::string out = "\"";

@@ -70,6 +70,18 @@ class HarnessSmoke(harness.QuorvelTestCase):
                 with open(result, encoding="utf-8") as f:
                     self.assertEqual(f.read(), expected)
 
+    def test_hotkey_reaches_a_hidden_program(self):
+        listener = self.desktop.start(harness.Config.other_app, "--title", "listener", "--hotkey", "--hidden")
+        self.wait_for(lambda: self.desktop.probe("window", title="listener", cls=harness.OTHER_APP_CLASS)["found"],
+                      "the hidden listener")
+        self.start_other_app()
+        self.hotkey()
+        self.wait_for(lambda: self.edit_text("listener") == "hotkey 1", "the first hot key")
+        self.hotkey()
+        self.wait_for(lambda: self.edit_text("listener") == "hotkey 2", "the second hot key")
+        self.assertTrue(listener.running())
+        self.assertEqual(self.edit_text("other app"), "", "the hot key must not be typed")
+
     def test_screenshot_and_stop_by_pid(self):
         app = self.start_other_app("doomed")
         shot = self.screenshot("with-window")
