@@ -1,4 +1,4 @@
-// Part 2.1: date arithmetic and formatting. Only DateNow touches the
+// Date arithmetic and formatting. Only DateNow touches the
 // platform, through LocalClockRead (local.h).
 #include "runtime/date.h"
 
@@ -144,9 +144,9 @@ int64_t DateSecond(int64_t date) {
   return date < 0 ? -1 : date % 60;
 }
 
-// Left to the implementer by Part 2.1: a date that is not valid (negative,
+// A date that is not valid (negative,
 // -1 from DateNow after 2038-01-19 03:14:07 among them, or above 2147483647,
-// which the 32-bit argument of the design cannot carry) formats every token
+// which no 32-bit date argument can carry) formats every token
 // as '?' characters of the field's width: "????" for %yyyy and "??" for the
 // others, so the application's stamp reads "????-??-?? " and cannot be taken
 // for a real date. Literal text and unmatched '%' are copied as usual.

@@ -1,4 +1,4 @@
-// Part 2.1: the date value, the local clock and date formatting.
+// The date value, the local clock and date formatting.
 //
 // A date value counts whole seconds from 1970-01-01 00:00:00 to a local
 // wall-clock date and time (proleptic Gregorian calendar, no time zone or

@@ -1,4 +1,4 @@
-// Part 2.2: text search, numbers as text, padding. Only the case mapping
+// Text search, numbers as text, padding. Only the case mapping
 // touches the platform, through LowerCaseUnit (local.h).
 #include "runtime/text.h"
 

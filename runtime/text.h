@@ -1,4 +1,4 @@
-// Part 2.2: text search with case folding, numbers as text, padding.
+// Text search with case folding, numbers as text, padding.
 //
 // Texts are UTF-16 code units; lengths and positions count code units (a
 // surrogate pair is two). Positions in TextFind's result are 1-based, 0

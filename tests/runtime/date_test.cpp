@@ -1,4 +1,4 @@
-// Part 2.1: date values, DateFromParts, field operations, DateFormat.
+// Date values, DateFromParts, field operations, DateFormat.
 #include "runtime/date.h"
 
 #include <gtest/gtest.h>
@@ -286,7 +286,7 @@ std::u16string Marks(std::u16string_view pattern) {
   return out;
 }
 
-// Left to the implementer: a date that is not valid formats each token as
+// A date that is not valid formats each token as
 // '?' characters of its width.
 TEST(DateFormat, InvalidDateIsQuestionMarks) {
   for (int64_t bad : {int64_t{-1}, int64_t{-2}, kI64Min, int64_t{2147483648}, kI64Max}) {

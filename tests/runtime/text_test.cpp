@@ -1,4 +1,4 @@
-// Part 2.2: TextFind (exact and ignoring case), TextFoldCase, NumberToText,
+// TextFind (exact and ignoring case), TextFoldCase, NumberToText,
 // TextPadLeft.
 #include "runtime/text.h"
 
