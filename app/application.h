@@ -22,11 +22,6 @@ inline constexpr int64_t kEventMenuCommand = 13101;
 inline constexpr int64_t kEventCloseRequest = 13116;
 inline constexpr int64_t kMessageHotKey = 786;  // WM_HOTKEY
 
-// Shortcut modifier bits.
-inline constexpr int32_t ShortcutShift = 0x10000;
-inline constexpr int32_t ShortcutControl = 0x20000;
-inline constexpr int32_t ShortcutAlt = 0x40000;
-
 // Command items of the shortcut events.
 enum CommandItem : int64_t {
   kItemCopy = 0,

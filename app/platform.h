@@ -10,6 +10,11 @@
 
 namespace quorvel {
 
+// Modifier bits of a shortcut value; the low 16 bits are the virtual key.
+inline constexpr int32_t ShortcutShift = 0x10000;
+inline constexpr int32_t ShortcutControl = 0x20000;
+inline constexpr int32_t ShortcutAlt = 0x40000;
+
 // A system window handle, opaque to the application.
 using WindowRef = uintptr_t;
 

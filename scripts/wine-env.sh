@@ -27,7 +27,7 @@ esac
 
 # A display of our own, whatever DISPLAY the caller has: tests must not touch the user's desktop.
 exec 3>"$dir/displayfd"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 </dev/null &
 xvfb=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$dir/displayfd" ] && break; sleep 0.05; done
@@ -42,19 +42,21 @@ cat >"$dir/openbox.xml" <<'XML'
   <keyboard></keyboard><mouse></mouse>
 </openbox_config>
 XML
-openbox --config-file "$dir/openbox.xml" >"$dir/openbox.log" 2>&1 &
+openbox --config-file "$dir/openbox.xml" >"$dir/openbox.log" 2>&1 </dev/null &
 wm=$!
 
 if [ ! -f "$WINEPREFIX/.initialised" ]; then
   wine wineboot -i >"$dir/wineboot.log" 2>&1 </dev/null || true
-  wineserver -w || true
+  wineserver -w >/dev/null 2>&1 </dev/null || true
   # Keep the prefix from linking its folders into $HOME.
   for d in "$WINEPREFIX"/drive_c/users/*/*; do
     if [ -L "$d" ]; then rm -f "$d"; mkdir -p "$d"; fi
   done
   touch "$WINEPREFIX/.initialised"
 fi
-wineserver -p
+# NOTE: the persistent server outlives this script; it must not hold the
+# caller's output open, or a reader waiting for EOF (ctest) hangs.
+wineserver -p >/dev/null 2>&1 </dev/null
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 cat >"$dir/env" <<ENV

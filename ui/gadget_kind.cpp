@@ -109,7 +109,8 @@ int64_t GadgetTable::AddItem(int64_t number, int64_t position, std::u16string_vi
   if (kind.AddItemImage != nullptr) {
     return kind.AddItemImage(*entry, GadgetIndex(position), PresentText(text), 0, 0);
   }
-  if (kind.AddItem != nullptr) return kind.AddItem(*entry, GadgetIndex(position), PresentText(text), 0);
+  if (kind.AddItem != nullptr)
+    return kind.AddItem(*entry, GadgetIndex(position), PresentText(text), 0);
   return 0;
 }
 

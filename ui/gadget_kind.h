@@ -28,7 +28,7 @@ struct GadgetKind;
 // One gadget, owned by the gadget registry. The registry hands out zeroed
 // memory, so every field starts at 0.
 struct GadgetEntry {
-  void* handle;             // the control's window; an entry whose handle is 0 is free
+  void* handle;  // the control's window; an entry whose handle is 0 is free
   const GadgetKind* kind;
   void* previousProcedure;  // the kind's subclass procedure, below the common one
   int64_t word[4];          // for the kind
@@ -98,7 +98,9 @@ struct GadgetFallbacks {
 // every path.
 class EventSuppressScope {
  public:
-  explicit EventSuppressScope(EventQueue& events) : events_(events) { events_.EventSuppressBegin(); }
+  explicit EventSuppressScope(EventQueue& events) : events_(events) {
+    events_.EventSuppressBegin();
+  }
   ~EventSuppressScope() { events_.EventSuppressEnd(); }
   EventSuppressScope(const EventSuppressScope&) = delete;
   EventSuppressScope& operator=(const EventSuppressScope&) = delete;
@@ -113,7 +115,8 @@ class EventSuppressScope {
 // gadget events suppressed.
 class GadgetTable {
  public:
-  GadgetTable(EventQueue& events, ObjectRegistry::FreeRoutine freeRoutine, GadgetFallbacks fallbacks);
+  GadgetTable(EventQueue& events, ObjectRegistry::FreeRoutine freeRoutine,
+              GadgetFallbacks fallbacks);
   GadgetTable(const GadgetTable&) = delete;
   GadgetTable& operator=(const GadgetTable&) = delete;
 

@@ -6,12 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace quorvel {
+#include "app/platform.h"  // ShortcutShift, ShortcutControl, ShortcutAlt
 
-// Modifier bits of a shortcut value; the low 16 bits are a virtual-key code.
-inline constexpr int32_t ShortcutShift = 0x10000;
-inline constexpr int32_t ShortcutControl = 0x20000;
-inline constexpr int32_t ShortcutAlt = 0x40000;
+namespace quorvel {
 
 // Commands of the two built-in rows (Tab, Shift+Tab).
 inline constexpr uint16_t CommandFocusNext = 64001;

@@ -5,6 +5,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@ namespace quorvel {
 namespace {
 
 constexpr DWORD kEditorStyle = 0x503111C4;  // child, visible, scroll bars, tab stop, multi-line
+constexpr WPARAM kLargestTextLimit = 0x7FFFFFFF;
 constexpr wchar_t kClientRectProperty[] = L"QV_ClientRect";
 constexpr wchar_t kWordWrapProperty[] = L"QV_WordWrap";
 
@@ -58,10 +60,12 @@ using ThemeHandle = HANDLE;
 struct ThemeFunctions {
   ThemeHandle(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
   HRESULT(WINAPI* CloseThemeData)(ThemeHandle) = nullptr;
-  HRESULT(WINAPI* GetThemeBackgroundContentRect)(ThemeHandle, HDC, int, int, const RECT*, RECT*) = nullptr;
+  HRESULT(WINAPI* GetThemeBackgroundContentRect)
+  (ThemeHandle, HDC, int, int, const RECT*, RECT*) = nullptr;
   BOOL(WINAPI* IsThemeBackgroundPartiallyTransparent)(ThemeHandle, int, int) = nullptr;
   HRESULT(WINAPI* DrawThemeParentBackground)(HWND, HDC, const RECT*) = nullptr;
-  HRESULT(WINAPI* DrawThemeBackground)(ThemeHandle, HDC, int, int, const RECT*, const RECT*) = nullptr;
+  HRESULT(WINAPI* DrawThemeBackground)
+  (ThemeHandle, HDC, int, int, const RECT*, const RECT*) = nullptr;
 };
 
 // Process-wide. The rich-edit and theme libraries are never freed: controls
@@ -121,7 +125,8 @@ void ReplaceRange(const GadgetEntry& entry, LRESULT start, LRESULT end, std::u16
 // --- kind operations ---
 
 int64_t Notify(GadgetEntry& entry, void*, uint32_t message, uint64_t, int64_t lParam) {
-  if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == EN_CHANGE) {
+  if (message == WM_NOTIFY && lParam != 0 &&
+      reinterpret_cast<const NMHDR*>(lParam)->code == EN_CHANGE) {
     GadgetEventRaise(GadgetHandle(entry), EventTypeChange);
     return 0;
   }
@@ -141,13 +146,45 @@ std::u16string GetText(GadgetEntry& entry) {
 std::string Utf8WithNul(std::u16string_view text) {
   const std::wstring wide = GadgetWide(text);
   const int units = static_cast<int>(wide.size()) + 1;  // the terminating NUL goes too
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), units, nullptr, 0, nullptr, nullptr);
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), units, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return std::string();
   std::string utf8(static_cast<size_t>(bytes), '\0');
-  if (WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), units, utf8.data(), bytes, nullptr, nullptr) != bytes) {
+  if (WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), units, utf8.data(), bytes, nullptr, nullptr) !=
+      bytes) {
     return std::string();
   }
   return utf8;
+}
+
+// NOTE: a rich-edit control reads a text that opens with a rich-text header
+// as rich text whichever message carries it, so "{\rtf1 x}" would show as "x".
+bool ReadsAsRichText(std::u16string_view text) {
+  return text.starts_with(u"{\\rtf") || text.starts_with(u"{\\urtf");
+}
+
+struct PlainSource {
+  const char* next;
+  size_t bytesLeft;
+};
+
+DWORD CALLBACK ReadPlain(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
+  auto* source = reinterpret_cast<PlainSource*>(cookie);
+  // Whole UTF-16 units only.
+  const size_t bytes =
+      std::min(source->bytesLeft, static_cast<size_t>(size > 0 ? size : 0) & ~size_t{1});
+  std::memcpy(buffer, source->next, bytes);
+  source->next += bytes;
+  source->bytesLeft -= bytes;
+  *read = static_cast<LONG>(bytes);
+  return 0;
+}
+
+// Replaces the whole content with text taken as plain text, never as rich text.
+void StreamPlain(HWND control, std::u16string_view text) {
+  PlainSource source{reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)};
+  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadPlain};
+  SendMessageW(control, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
 }
 
 void SetText(GadgetEntry& entry, std::u16string_view text) {
@@ -158,9 +195,14 @@ void SetText(GadgetEntry& entry, std::u16string_view text) {
     return;
   }
   SetScrollPos(control, SB_HORZ, 0, TRUE);
+  if (ReadsAsRichText(text)) {
+    StreamPlain(control, text);
+    return;
+  }
   const std::string utf8 = Utf8WithNul(text);
   SETTEXTEX how{ST_DEFAULT, CP_UTF8};
-  SendMessageW(control, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(utf8.c_str()));
+  SendMessageW(control, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
+               reinterpret_cast<LPARAM>(utf8.c_str()));
 }
 
 void ClearItems(GadgetEntry& entry) {
@@ -274,7 +316,8 @@ void SetAttribute(GadgetEntry& entry, int32_t attribute, int64_t value) {
 
 int64_t GetAttribute(GadgetEntry& entry, int32_t attribute) {
   if (attribute == EditorWordWrap) {
-    return static_cast<int32_t>(reinterpret_cast<intptr_t>(GetPropW(GadgetHandle(entry), kWordWrapProperty)));
+    return static_cast<int32_t>(
+        reinterpret_cast<intptr_t>(GetPropW(GadgetHandle(entry), kWordWrapProperty)));
   }
   if (attribute == EditorReadOnly) return (Send(entry, EM_GETOPTIONS) & ECO_READONLY) != 0 ? 1 : 0;
   return 0;
@@ -340,7 +383,8 @@ bool ThemedClientArea(HWND control, NCCALCSIZE_PARAMS* params) {
   RECT& client = params->rgrc[0];
   RECT content{};
   bool applied = false;
-  if (fn.GetThemeBackgroundContentRect(theme.get(), dc, kPartEditText, kStateNormal, &client, &content) >= 0) {
+  if (fn.GetThemeBackgroundContentRect(theme.get(), dc, kPartEditText, kStateNormal, &client,
+                                       &content) >= 0) {
     InflateRect(&content, -1, -1);
     if (auto* widths = static_cast<BorderWidths*>(GetPropW(control, kClientRectProperty))) {
       *widths = {content.left - client.left, content.top - client.top, client.right - content.right,
@@ -363,7 +407,8 @@ void ThemedFrame(HWND control) {
   GetWindowRect(control, &window);
   const RECT whole{0, 0, window.right - window.left, window.bottom - window.top};
   BorderWidths widths;
-  if (const auto* stored = static_cast<const BorderWidths*>(GetPropW(control, kClientRectProperty))) {
+  if (const auto* stored =
+          static_cast<const BorderWidths*>(GetPropW(control, kClientRectProperty))) {
     widths = *stored;
   }
   ExcludeClipRect(dc, whole.left + widths.left, whole.top + widths.top, whole.right - widths.right,
@@ -391,7 +436,8 @@ void LoadLibrariesOnce(EditorShared& shared) {
     Resolve(shared.uxtheme, "OpenThemeData", fn.OpenThemeData);
     Resolve(shared.uxtheme, "CloseThemeData", fn.CloseThemeData);
     Resolve(shared.uxtheme, "GetThemeBackgroundContentRect", fn.GetThemeBackgroundContentRect);
-    Resolve(shared.uxtheme, "IsThemeBackgroundPartiallyTransparent", fn.IsThemeBackgroundPartiallyTransparent);
+    Resolve(shared.uxtheme, "IsThemeBackgroundPartiallyTransparent",
+            fn.IsThemeBackgroundPartiallyTransparent);
     Resolve(shared.uxtheme, "DrawThemeParentBackground", fn.DrawThemeParentBackground);
     Resolve(shared.uxtheme, "DrawThemeBackground", fn.DrawThemeBackground);
     // Drawing needs every one of them; without them the border stays the class's.
@@ -417,7 +463,8 @@ int32_t VisualStylesDetect() {
       DllVersionInfo info{};
       info.cbSize = sizeof info;
       if (getVersion(&info) >= 0) {
-        shared.version = static_cast<int32_t>(info.dwMajorVersion << 16 | (info.dwMinorVersion & 0xFFFF));
+        shared.version =
+            static_cast<int32_t>(info.dwMajorVersion << 16 | (info.dwMinorVersion & 0xFFFF));
       }
     }
   }
@@ -446,9 +493,10 @@ int64_t EditorCreate(int64_t number, int32_t x, int32_t y, int32_t width, int32_
                              : shared.riched20 != nullptr ? L"RichEdit20W"
                                                           : L"RichEdit";
   DpiScaleRect(x, y, width, height);
-  HWND control = CreateWindowExW(exStyle, className, nullptr, static_cast<DWORD>(flags) | kEditorStyle,
-                                 x, y, width, height, GadgetParentWindow(),
-                                 reinterpret_cast<HMENU>(intptr_t{-1}), GetModuleHandleW(nullptr), nullptr);
+  HWND control =
+      CreateWindowExW(exStyle, className, nullptr, static_cast<DWORD>(flags) | kEditorStyle, x, y,
+                      width, height, GadgetParentWindow(), reinterpret_cast<HMENU>(intptr_t{-1}),
+                      GetModuleHandleW(nullptr), nullptr);
   if (control == nullptr) return 0;
   GadgetEntry* entry = table->Allocate(number);  // a number in use loses its old gadget here
   entry->word[kBackColour] = -1;
@@ -457,15 +505,20 @@ int64_t EditorCreate(int64_t number, int32_t x, int32_t y, int32_t width, int32_
   // The property owns the record from here until EditorProcedure's WM_NCDESTROY.
   auto widths = std::make_unique<BorderWidths>();
   if (SetPropW(control, kClientRectProperty, widths.get())) widths.release();
-  SendMessageW(control, EM_LIMITTEXT, static_cast<WPARAM>(-1), 0);
+  // NOTE: the largest limit is asked for as 0x7FFFFFFF, the largest character
+  // position, not as -1 (all bits set): Wine keeps -1 as a negative limit and
+  // then refuses every typed character.
+  SendMessageW(control, EM_LIMITTEXT, kLargestTextLimit, 0);
   shared.classProcedure = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorProcedure)));
   SetWindowPos(control, nullptr, 0, 0, 0, 0,
                SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  RedrawWindow(control, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   const LRESULT mask = SendMessageW(control, EM_GETEVENTMASK, 0, 0);
   SendMessageW(control, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
-  if (shared.msftedit != nullptr) SendMessageW(control, EM_SETEDITSTYLEEX, SES_EX_NOTABLE, SES_EX_NOTABLE);
+  if (shared.msftedit != nullptr)
+    SendMessageW(control, EM_SETEDITSTYLEEX, SES_EX_NOTABLE, SES_EX_NOTABLE);
   const int64_t result = GadgetRegister(number, entry, control, &shared.kind);
   if ((flags & EditorWordWrap) != 0) SetAttribute(*entry, EditorWordWrap, 1);
   return result;
@@ -486,11 +539,12 @@ LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPAR
       GetWindowRect(control, &rect);
       const int32_t height = rect.bottom - rect.top;
       if (entry == nullptr || height >= 20) break;
-      // NOTE: a rich-edit control lower than 20 pixels is not repainted
-      // properly when it is disabled; it is disabled at a workable height.
+      // A control lower than 20 pixels takes its disabled state at a workable
+      // height and is then put back to its own.
       GadgetResize(*entry, GadgetSizeUnchanged, GadgetSizeUnchanged, GadgetSizeUnchanged, 20);
       CallWindowProcW(next, control, message, 0, lParam);
-      GadgetResize(*entry, GadgetSizeUnchanged, GadgetSizeUnchanged, GadgetSizeUnchanged, DpiUnscaleY(height));
+      GadgetResize(*entry, GadgetSizeUnchanged, GadgetSizeUnchanged, GadgetSizeUnchanged,
+                   DpiUnscaleY(height));
       return 0;
     }
     case WM_SETFONT: {
@@ -505,7 +559,8 @@ LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPAR
     case WM_NCCALCSIZE:
       if (wParam != 0) {
         const LRESULT result = CallWindowProcW(next, control, message, wParam, lParam);
-        return ThemedClientArea(control, reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)) ? WVR_REDRAW : result;
+        return ThemedClientArea(control, reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)) ? WVR_REDRAW
+                                                                                       : result;
       }
       break;
     case WM_NCPAINT:

@@ -32,7 +32,8 @@ class UniqueGdiObject {
   UniqueGdiObject() = default;
   explicit UniqueGdiObject(HGDIOBJ object) : object_(object) {}
   ~UniqueGdiObject() { reset(); }
-  UniqueGdiObject(UniqueGdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+  UniqueGdiObject(UniqueGdiObject&& other) noexcept
+      : object_(std::exchange(other.object_, nullptr)) {}
   UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept {
     if (this != &other) {
       reset();
@@ -103,7 +104,9 @@ void FallbackHide(GadgetEntry& entry, bool hidden) {
   ShowWindow(GadgetHandle(entry), hidden ? SW_HIDE : SW_SHOW);
 }
 
-void FallbackFocus(GadgetEntry* entry) { SetFocus(entry != nullptr ? GadgetHandle(*entry) : nullptr); }
+void FallbackFocus(GadgetEntry* entry) {
+  SetFocus(entry != nullptr ? GadgetHandle(*entry) : nullptr);
+}
 
 void FallbackSetText(GadgetEntry& entry, std::u16string_view text) {
   SetWindowTextW(GadgetHandle(entry), GadgetWide(text).c_str());
@@ -126,7 +129,9 @@ HFONT MakeDefaultFont(UniqueGdiObject& created) {
 
 std::wstring GadgetWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-std::u16string GadgetText(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
+std::u16string GadgetText(std::wstring_view text) {
+  return std::u16string(text.begin(), text.end());
+}
 
 void GadgetLibraryInit() {
   GadgetLibrary& library = Library();
@@ -205,7 +210,8 @@ GadgetEntry* GadgetFromHandle(HWND handle) {
   GadgetTable* table = Gadgets();
   if (handle == nullptr || table == nullptr) return nullptr;
   const int64_t id = GetWindowLongPtrW(handle, GWLP_ID);
-  const auto property = static_cast<int64_t>(reinterpret_cast<intptr_t>(GetPropW(handle, kIdProperty)));
+  const auto property =
+      static_cast<int64_t>(reinterpret_cast<intptr_t>(GetPropW(handle, kIdProperty)));
   if (id == -1 || property != id) return nullptr;
   // NOTE: a "QV_ID" of 0 reads like a missing property, so any control with
   // ID 0 passes the test above; only the registry's own handle settles it.
@@ -264,7 +270,8 @@ void GadgetResize(GadgetEntry& entry, int32_t x, int32_t y, int32_t width, int32
   height = pick(height, kind.GetHeight, rect.bottom - rect.top, DpiScaleY);
   MoveWindow(control, x, y, width, height, TRUE);
   InvalidateRect(control, nullptr, FALSE);
-  if (kind.number == 1) RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+  if (kind.number == 1)
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
 }
 
 HBRUSH BrushAcquire(COLORREF colour) {

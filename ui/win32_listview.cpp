@@ -102,7 +102,8 @@ std::u16string GetText(GadgetEntry& entry) {
 void SetText(GadgetEntry& entry, std::u16string_view text) {
   // NOTE: LB_FINDSTRINGEXACT compares without regard to letter case.
   const std::wstring wide = GadgetWide(text);
-  const LRESULT found = Send(entry, LB_FINDSTRINGEXACT, Index(-1), reinterpret_cast<LPARAM>(wide.c_str()));
+  const LRESULT found =
+      Send(entry, LB_FINDSTRINGEXACT, Index(-1), reinterpret_cast<LPARAM>(wide.c_str()));
   Send(entry, LB_SETCURSEL, Index(static_cast<int32_t>(found)));
 }
 
@@ -118,7 +119,9 @@ void ClearItems(GadgetEntry& entry) { Send(entry, LB_RESETCONTENT); }
 
 int32_t CountItems(GadgetEntry& entry) { return static_cast<int32_t>(Send(entry, LB_GETCOUNT)); }
 
-int64_t GetItemState(GadgetEntry& entry, int32_t index) { return Send(entry, LB_GETSEL, Index(index)) > 0 ? 1 : 0; }
+int64_t GetItemState(GadgetEntry& entry, int32_t index) {
+  return Send(entry, LB_GETSEL, Index(index)) > 0 ? 1 : 0;
+}
 
 void SetItemState(GadgetEntry& entry, int32_t index, int64_t state) {
   Send(entry, LB_SETSEL, state != 0 ? TRUE : FALSE, static_cast<LPARAM>(index));
@@ -143,7 +146,8 @@ void SetColor(GadgetEntry& entry, int32_t which, int64_t colour) {
     Free(entry);
     entry.word[kBackColour] = colour;
     if (colour != -1) {
-      entry.word[kBackBrush] = reinterpret_cast<intptr_t>(BrushAcquire(static_cast<COLORREF>(colour)));
+      entry.word[kBackBrush] =
+          reinterpret_cast<intptr_t>(BrushAcquire(static_cast<COLORREF>(colour)));
     }
   } else {
     return;
@@ -161,7 +165,9 @@ void SetItemData(GadgetEntry& entry, int32_t index, int64_t data) {
   Send(entry, LB_SETITEMDATA, Index(index), static_cast<LPARAM>(data));
 }
 
-int64_t GetItemData(GadgetEntry& entry, int32_t index) { return Send(entry, LB_GETITEMDATA, Index(index)); }
+int64_t GetItemData(GadgetEntry& entry, int32_t index) {
+  return Send(entry, LB_GETITEMDATA, Index(index));
+}
 
 void FillKind(GadgetKind& kind) {
   kind.number = KindListView;

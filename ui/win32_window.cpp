@@ -123,9 +123,10 @@ void DestroyNumberedWindow(HWND window) {
   if (record != nullptr && record->handle == window) {
     ShortcutTableFree(*record);
   }
-  // NOTE: the window still exists during WM_NCDESTROY, so Windows and Wine
-  // refuse this (ERROR_CLASS_HAS_WINDOWS) and the class stays registered;
-  // reopening the number then reuses it, with the same procedure.
+  // NOTE: the window still exists during WM_NCDESTROY, and a class with a
+  // window cannot be unregistered: under Wine the class was observed to stay
+  // registered after WindowClose. Reopening the number then reuses it; its
+  // procedure is the same.
   UnregisterClassW(WindowClassName(number).c_str(), Instance());
   if (record != nullptr && record->handle == window && Library().registry) {
     Library().registry->RegistryRelease(number);

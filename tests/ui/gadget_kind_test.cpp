@@ -32,9 +32,15 @@ GadgetKind FullKind() {
   kind.number = 99;
   kind.recordSize = GadgetKindRecordSize;
   kind.Free = [](GadgetEntry&) { Saw("Free"); };
-  kind.GetState = [](GadgetEntry&) -> int64_t { Saw("GetState"); return 4; };
+  kind.GetState = [](GadgetEntry&) -> int64_t {
+    Saw("GetState");
+    return 4;
+  };
   kind.SetState = [](GadgetEntry&, int32_t state) { Saw("SetState", state); };
-  kind.SetText = [](GadgetEntry&, std::u16string_view text) { seen->text = text; Saw("SetText"); };
+  kind.SetText = [](GadgetEntry&, std::u16string_view text) {
+    seen->text = text;
+    Saw("SetText");
+  };
   kind.AddItem = [](GadgetEntry&, int32_t position, std::u16string_view text, int64_t) -> int64_t {
     seen->text = text;
     Saw("AddItem", position);
@@ -42,7 +48,10 @@ GadgetKind FullKind() {
   };
   kind.RemoveItem = [](GadgetEntry&, int32_t index) { Saw("RemoveItem", index); };
   kind.ClearItems = [](GadgetEntry&) { Saw("ClearItems"); };
-  kind.CountItems = [](GadgetEntry&) -> int32_t { Saw("CountItems"); return -1; };
+  kind.CountItems = [](GadgetEntry&) -> int32_t {
+    Saw("CountItems");
+    return -1;
+  };
   kind.GetItemText = [](GadgetEntry&, int32_t index, int32_t column) -> std::u16string {
     Saw("GetItemText", index);
     return column == 0 ? u"item" : u"column";
@@ -56,14 +65,18 @@ GadgetFallbacks RecordingFallbacks() {
   return GadgetFallbacks{
       [](GadgetEntry&, bool hidden) { Saw("fallback hide", hidden ? 1 : 0); },
       [](GadgetEntry* entry) { Saw("fallback focus", entry == nullptr ? -1 : 1); },
-      [](GadgetEntry&, std::u16string_view text) { seen->text = text; Saw("fallback text"); },
+      [](GadgetEntry&, std::u16string_view text) {
+        seen->text = text;
+        Saw("fallback text");
+      },
   };
 }
 
 class GadgetKindTest : public testing::Test {
  protected:
-  GadgetKindTest() : table_(events_, [this](int64_t number) { freed_.push_back(number); },
-                            RecordingFallbacks()) {
+  GadgetKindTest()
+      : table_(
+            events_, [this](int64_t number) { freed_.push_back(number); }, RecordingFallbacks()) {
     record_.events = &events_;
     seen = &record_;
   }
@@ -89,9 +102,17 @@ class GadgetKindTest : public testing::Test {
 };
 
 TEST(GadgetIndexTest, NarrowsToSigned32Bits) {
-  const struct { int64_t in; int32_t out; } cases[] = {
-      {0, 0}, {5, 5}, {-1, -1}, {0x100000000LL, 0}, {0xFFFFFFFFLL, -1}, {0x100000003LL, 3},
-      {0x7FFFFFFFLL, 0x7FFFFFFF}, {0x80000000LL, INT32_MIN}};
+  const struct {
+    int64_t in;
+    int32_t out;
+  } cases[] = {{0, 0},
+               {5, 5},
+               {-1, -1},
+               {0x100000000LL, 0},
+               {0xFFFFFFFFLL, -1},
+               {0x100000003LL, 3},
+               {0x7FFFFFFFLL, 0x7FFFFFFF},
+               {0x80000000LL, INT32_MIN}};
   for (const auto& c : cases) EXPECT_EQ(GadgetIndex(c.in), c.out) << c.in;
 }
 
@@ -117,13 +138,13 @@ TEST_F(GadgetKindTest, NumberWithoutGadgetDoesNothing) {
 TEST_F(GadgetKindTest, DispatchNarrowsIndexesAndSuppressesChanges) {
   const GadgetKind kind = FullKind();
   Add(3, kind);
-  table_.SetState(3, 0x100000002LL);      // event 1: suppressed
-  table_.RemoveItem(3, 0xFFFFFFFFLL);     // event 2: suppressed
-  EXPECT_EQ(table_.AddItem(3, -1, u"a"), 11);  // event 3: suppressed
-  table_.SetText(3, u"b");                // event 4: suppressed
-  EXPECT_EQ(table_.GetState(3), 4);       // event 5: queued
-  EXPECT_EQ(table_.ItemCount(3), -1);     // event 6: queued, 32-bit -1 stays -1
-  table_.ClearItems(3);                   // event 7: queued
+  table_.SetState(3, 0x100000002LL);                      // event 1: suppressed
+  table_.RemoveItem(3, 0xFFFFFFFFLL);                     // event 2: suppressed
+  EXPECT_EQ(table_.AddItem(3, -1, u"a"), 11);             // event 3: suppressed
+  table_.SetText(3, u"b");                                // event 4: suppressed
+  EXPECT_EQ(table_.GetState(3), 4);                       // event 5: queued
+  EXPECT_EQ(table_.ItemCount(3), -1);                     // event 6: queued, 32-bit -1 stays -1
+  table_.ClearItems(3);                                   // event 7: queued
   EXPECT_EQ(table_.ItemText(3, 0x100000001LL), u"item");  // event 8: queued
   EXPECT_EQ(table_.ItemText(3, 1, 1), u"column");         // event 9: queued
   EXPECT_EQ(record_.args[0], 2);
@@ -144,9 +165,9 @@ TEST_F(GadgetKindTest, KindWithoutOperationsFallsBack) {
   table_.Focus(0);
   table_.Focus(-1);
   table_.SetText(0, std::u16string_view());  // a missing text
-  EXPECT_EQ(record_.calls, (std::vector<std::string>{"fallback hide", "fallback hide",
-                                                     "fallback focus", "fallback focus",
-                                                     "fallback text"}));
+  EXPECT_EQ(record_.calls,
+            (std::vector<std::string>{"fallback hide", "fallback hide", "fallback focus",
+                                      "fallback focus", "fallback text"}));
   EXPECT_EQ(record_.args, (std::vector<int64_t>{1, 0, 1, -1, 0}));
   EXPECT_EQ(record_.text, u"");
   // The text fall-back changes the control, so its notification is dropped;

@@ -2,6 +2,7 @@
 // selection, texts, numbers reused and destroyed, focus and its events,
 // notifications, drag detection, shared brushes and handle look-ups.
 #include <windows.h>
+
 #include <richedit.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "ui/layer.h"
 #include "ui/win32_editor.h"
 #include "ui/win32_gadget.h"
+#include "ui/win32_layer.h"
 #include "ui/win32_listview.h"
 #include "ui/win32_window.h"
 
@@ -31,15 +33,17 @@ LRESULT CALLBACK ParentProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 HWND MakeParent(bool numbered) {
-  HWND parent = CreateWindowExW(0, kParentClass, L"gadget test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
-                                10, 420, 320, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND parent =
+      CreateWindowExW(0, kParentClass, L"gadget test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                      420, 320, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (numbered) SetPropW(parent, L"QV_WindowID", reinterpret_cast<HANDLE>(kWindowNumber + 1));
   return parent;
 }
 
 std::u16string TextOf(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return GadgetText(text);
 }
 
@@ -107,7 +111,8 @@ TEST_F(GadgetTest, EmptyListAnswersNothing) {
   ASSERT_NE(List(), nullptr);
   EXPECT_EQ(GadgetGetState(0), -1);
   EXPECT_EQ(GadgetItemCount(0), 0);
-  for (int64_t index : {int64_t{0}, int64_t{-1}, int64_t{3}}) EXPECT_EQ(GadgetItemText(0, index), u"");
+  for (int64_t index : {int64_t{0}, int64_t{-1}, int64_t{3}})
+    EXPECT_EQ(GadgetItemText(0, index), u"");
   GadgetRemoveItem(0, 0);
   GadgetSetState(0, 0);
   EXPECT_EQ(GadgetItemCount(0), 0);
@@ -264,14 +269,18 @@ TEST_F(GadgetTest, EventsOfAWindowWithoutNumberGoToWindowMinusOne) {
 TEST_F(GadgetTest, ListNotificationsBecomeEvents) {
   HWND list = List();
   ASSERT_NE(list, nullptr);
-  const struct { WORD code; std::vector<Notice> expected; } cases[] = {
+  const struct {
+    WORD code;
+    std::vector<Notice> expected;
+  } cases[] = {
       {LBN_SELCHANGE, {{0, kWindowNumber, EventTypeLeftClick}}},
       {LBN_DBLCLK, {{0, kWindowNumber, EventTypeLeftDoubleClick}}},
       {LBN_SETFOCUS, {}},
   };
   for (const auto& c : cases) {
     ClearEvents();
-    const LRESULT answer = SendMessageW(parent_, WM_COMMAND, MAKEWPARAM(0, c.code), reinterpret_cast<LPARAM>(list));
+    const LRESULT answer =
+        SendMessageW(parent_, WM_COMMAND, MAKEWPARAM(0, c.code), reinterpret_cast<LPARAM>(list));
     EXPECT_EQ(answer, 0);
     EXPECT_EQ(GadgetNotices(), c.expected) << c.code;
   }
@@ -356,7 +365,8 @@ TEST_F(GadgetTest, ListColoursUseASharedBrushUntilTheListGoes) {
   HDC dc = GetDC(list);
   // Neither colour set: the system paints.
   EXPECT_EQ(GadgetOfferMessage(parent_, WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc),
-                               reinterpret_cast<LPARAM>(list)), NotHandled);
+                               reinterpret_cast<LPARAM>(list)),
+            NotHandled);
   entry->kind->SetColor(*entry, ColorBack, RGB(10, 20, 30));
   EXPECT_EQ(entry->kind->GetColor(*entry, ColorBack), RGB(10, 20, 30));
   const auto brush = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(SendMessageW(
@@ -376,8 +386,9 @@ TEST_F(GadgetTest, FromHandleNeedsMatchingIdAndRegistration) {
   HWND list = List();
   ASSERT_NE(list, nullptr);
   EXPECT_NE(GadgetFromHandle(list), nullptr);
-  HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent_,
-                               reinterpret_cast<HMENU>(intptr_t{4}), GetModuleHandleW(nullptr), nullptr);
+  HWND plain =
+      CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent_,
+                      reinterpret_cast<HMENU>(intptr_t{4}), GetModuleHandleW(nullptr), nullptr);
   HWND zero = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent_, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(plain, nullptr);
@@ -391,7 +402,8 @@ TEST_F(GadgetTest, FromHandleNeedsMatchingIdAndRegistration) {
   EXPECT_EQ(GadgetFromHandle(nullptr), nullptr);
   // Its notifications are not offered to gadget 0's kind.
   EXPECT_EQ(GadgetOfferMessage(parent_, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
-                               reinterpret_cast<LPARAM>(zero)), NotHandled);
+                               reinterpret_cast<LPARAM>(zero)),
+            NotHandled);
   RemovePropW(plain, L"QV_ID");
 }
 
@@ -401,9 +413,11 @@ TEST_F(GadgetTest, EditorIsARichEditGadget) {
   EXPECT_NE(VisualStylesDetect(), 0);
   // NOTE: Wine's comctl32 answers DllGetVersion with 5.81 (with or without a
   // common-controls 6 manifest), so the themed border is never chosen here.
-  EXPECT_EQ(ClassOf(editor), L"RICHEDIT50W");
-  const LONG_PTR style = GetWindowLongPtrW(editor, GWL_STYLE);
-  EXPECT_EQ(style & 0x503111C4 & ~WS_VISIBLE, 0x503111C4 & ~WS_VISIBLE);
+  EXPECT_EQ(lstrcmpiW(ClassOf(editor).c_str(), L"RICHEDIT50W"), 0) << ClassOf(editor);
+  // NOTE: the rich-edit control drops WS_HSCROLL and WS_VSCROLL from its style
+  // while no scroll bar is needed.
+  constexpr LONG_PTR kFixedBits = 0x503111C4 & ~(WS_VISIBLE | WS_HSCROLL | WS_VSCROLL);
+  EXPECT_EQ(GetWindowLongPtrW(editor, GWL_STYLE) & kFixedBits, kFixedBits);
   const LONG_PTR exStyle = GetWindowLongPtrW(editor, GWL_EXSTYLE);
   EXPECT_EQ((exStyle & WS_EX_CLIENTEDGE) != 0, !VisualStylesThemed());
   EXPECT_NE(GetPropW(editor, L"QV_ClientRect"), nullptr);
@@ -426,6 +440,13 @@ TEST_F(GadgetTest, EditorTextIsReplacedWhole) {
   GadgetSetText(1, mixed);
   EXPECT_EQ(TextOf(editor), mixed);
   EXPECT_EQ(Gadgets()->Lookup(1)->kind->GetText(*Gadgets()->Lookup(1)), mixed);
+  // Texts that look like rich text are shown as they are, short or long.
+  const std::u16string longRich = u"{\\rtf1 " + std::u16string(9000, u'r') + u"}";
+  for (const std::u16string& rich :
+       {std::u16string(u"{\\rtf1 hello}"), std::u16string(u"{\\urtf1 x}"), longRich}) {
+    GadgetSetText(1, rich);
+    EXPECT_EQ(TextOf(editor), rich);
+  }
   GadgetSetText(1, u"");
   EXPECT_EQ(GetWindowTextLengthW(editor), 0);
   EXPECT_EQ(GadgetItemCount(1), 0);
@@ -471,6 +492,33 @@ TEST_F(GadgetTest, DisablingALowEditorKeepsItsPlace) {
   EXPECT_EQ(rect.right - rect.left, 120);
   EXPECT_EQ(rect.bottom - rect.top, 12);
   EXPECT_FALSE(IsWindowEnabled(editor));
+}
+
+// The gadgets inside a numbered window of the window layer, whose procedure
+// offers its controls' messages through the hook that GadgetLibraryInit set.
+TEST(GadgetInWindowTest, ControlMessagesReachTheirGadgets) {
+  LayerStart();
+  GadgetLibraryInit();
+  HWND window = Handle(WindowOpen(3, 0, 0, 300, 200, u"gadgets", 0x10000000));
+  ASSERT_NE(window, nullptr);
+  HWND list = Handle(ListViewCreate(0, 0, 0, 300, 100));
+  HWND editor = Handle(EditorCreate(1, 0, 100, 300, 100));
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(GetParent(list), window);
+  EXPECT_EQ(GetParent(editor), window);
+  ClearEvents();
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+  // Typing changes the editor: its change notification reaches the queue.
+  SendMessageW(editor, WM_CHAR, L'x', 1);
+  EXPECT_EQ(GadgetNotices(),
+            (std::vector<Notice>{{0, 3, EventTypeLeftDoubleClick}, {1, 3, EventTypeChange}}));
+  EXPECT_EQ(TextOf(editor), u"x");
+
+  WindowClose(3);  // the gadgets go with their window
+  EXPECT_FALSE(IsWindow(list));
+  EXPECT_EQ(Gadgets()->Lookup(0), nullptr);
+  EXPECT_EQ(Gadgets()->Lookup(1), nullptr);
+  EXPECT_TRUE(GadgetNotices().empty());
 }
 
 }  // namespace

@@ -90,9 +90,10 @@ TEST_F(WindowTest, TheApplicationsWindowOpensInvisibleMaximisedAndNumbered) {
   wchar_t title[32] = {};
   GetWindowTextW(window, title, 32);
   EXPECT_STREQ(title, L"quorvel");
-  // NOTE: Windows and Wine both give an overlapped window WS_CAPTION and
-  // WS_CLIPSIBLINGS of their own, so the style read back is not the one
-  // passed; the hook above sees what CreateWindowExW was given.
+  // NOTE: the system gives an overlapped window WS_CAPTION and WS_CLIPSIBLINGS
+  // of its own (observed under Wine: style 0x05C00000, extended style
+  // WS_EX_WINDOWEDGE), so the style read back is not the one passed; the hook
+  // above sees what CreateWindowExW was given.
   EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & WS_MAXIMIZE, WS_MAXIMIZE);
 }
 
@@ -110,10 +111,16 @@ TEST_F(WindowTest, ToolWindowFlagGivesTheToolWindowExtendedStyle) {
   WindowOpen(2, 10, 10, 200, 100, u"tool", 0x11000004);
   ASSERT_NE(Created(L"WindowClass_2"), nullptr);
   EXPECT_EQ(static_cast<DWORD>(Created(L"WindowClass_2")->style), 0x00C00000u);
-  EXPECT_EQ(Created(L"WindowClass_2")->exStyle, static_cast<DWORD>(WS_EX_TOOLWINDOW));
+  // NOTE: Wine adds WS_EX_WINDOWEDGE (0x100) to a captioned window's extended
+  // style before the hook sees it (observed: 0x180 for WS_EX_TOOLWINDOW).
+  EXPECT_EQ(Created(L"WindowClass_2")->exStyle & ~static_cast<DWORD>(WS_EX_WINDOWEDGE),
+            static_cast<DWORD>(WS_EX_TOOLWINDOW));
   EXPECT_FALSE(IsZoomed(WindowHandle(2)));
 }
 
+// NOTE: under Wine with openbox the shown window reports IsZoomed but keeps
+// its requested size (observed: outer 406 x 425, client 400 x 400, centred);
+// Windows fills the work area. Only the zoomed state is asserted.
 TEST_F(WindowTest, HidingAndShowingAgainRestoresTheWindowMaximised) {
   WindowOpen(0, 0, 0, 400, 400, u"quorvel", 0x11000001);
   HWND window = WindowHandle(0);
