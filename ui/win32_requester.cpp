@@ -258,9 +258,10 @@ void RegisterInputRequesterClass(HINSTANCE instance) {
 
 HWND CreateChild(HWND dialog, HINSTANCE instance, const wchar_t* className, const wchar_t* text,
                  PixelRect r, DWORD style, DWORD exStyle, int id, HFONT font) {
-  HWND child = CreateWindowExW(exStyle, className, text, style, DpiScaleX(r.x), DpiScaleY(r.y),
-                               DpiScaleX(r.width), DpiScaleY(r.height), dialog,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  HWND child =
+      CreateWindowExW(exStyle, className, text, style, DpiScaleX(r.x), DpiScaleY(r.y),
+                      DpiScaleX(r.width), DpiScaleY(r.height), dialog,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   return child;
 }

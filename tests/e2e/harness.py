@@ -41,6 +41,7 @@ Programs (each started program is stopped by pid when the test ends):
                                            and focuses it. args go to other_app.exe (see there).
     focus_other_app(title="other app")  X focus and Windows foreground on it.
     activate_x_window(title)            activates a window through the window manager (a click).
+    other_window(title) / other_text(title)  the other application's window state / typed text
     x_focus_name()                      title of the X window that has the keyboard focus
     WineProcess.stop() / .wait(timeout) / .running() / .exit_code / .log (its output file)
 
@@ -91,7 +92,8 @@ import unittest
 QUORVEL_TITLE = "quorvel"
 QUORVEL_CLASS = "WindowClass_0"
 OTHER_APP_CLASS = "QuorvelOtherApp"
-SCRIPTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+SCRIPTS = os.path.normpath(
+    os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 
 
 class Config:
@@ -306,7 +308,8 @@ class QuorvelTestCase(unittest.TestCase):
         return app
 
     def start_other_app(self, title="other app", *args, focus=True):
-        process = self.desktop.start(Config.other_app, "--title", title, *args, name="other_app-" + title.replace(" ", "_"))
+        process = self.desktop.start(Config.other_app, "--title", title, *args,
+                                     name="other_app-" + title.replace(" ", "_"))
         found = self.desktop.probe("window", title=title, cls=OTHER_APP_CLASS, wait_ms=15000, timeout=30)
         if not found.get("found"):
             self.fail("other_app.exe showed no window (log: %s)" % process.log)
@@ -318,8 +321,16 @@ class QuorvelTestCase(unittest.TestCase):
         """Gives the other application the X keyboard focus and waits until Windows
         reports it in the foreground."""
         self.activate_x_window(title)
-        self.wait_for(lambda: self.desktop.probe("window", title=title, cls=OTHER_APP_CLASS).get("foreground"),
+        self.wait_for(lambda: self.other_window(title).get("foreground"),
                       "%r in the Windows foreground" % title, timeout=5)
+
+    def other_window(self, title="other app"):
+        """probe's window state of the other application with that title."""
+        return self.desktop.probe("window", title=title, cls=OTHER_APP_CLASS)
+
+    def other_text(self, title="other app"):
+        """The text of the other application's edit field (what keys typed into it)."""
+        return self.desktop.probe("control", title=title, cls=OTHER_APP_CLASS, child="Edit").get("text")
 
     def activate_x_window(self, title):
         """Activates the visible X window with exactly this title through the window
@@ -330,7 +341,8 @@ class QuorvelTestCase(unittest.TestCase):
         seen = []
 
         def focused():
-            self.desktop.xdotool("search", "--onlyvisible", "--name", pattern, "windowactivate", "--sync")
+            self.desktop.xdotool("search", "--onlyvisible", "--name", pattern,
+                                 "windowactivate", "--sync")
             seen.append(self.x_focus_name())
             return seen[-1] == title
         if not self.wait_for(focused, "X focus on %r" % title, timeout=5, interval=0.2, fail=False):
@@ -405,7 +417,8 @@ class QuorvelTestCase(unittest.TestCase):
         self.desktop.set_x_clipboard(text)
         if wait:
             expected = text.replace("\r\n", "\n").replace("\n", "\r\n")
-            self.wait_for(lambda: self.windows_clipboard() == expected, "clipboard text %r" % text, timeout=5)
+            self.wait_for(lambda: self.windows_clipboard() == expected,
+                          "clipboard text %r" % text, timeout=5)
 
     def x_clipboard(self):
         return self.desktop.x_clipboard()

@@ -32,12 +32,11 @@ int g_hotKeys = 0;
 LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      g_edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
-                                   ES_AUTOVSCROLL | ES_WANTRETURN,
-                               0, 0, 10, 10, window,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
-                               GetModuleHandleW(nullptr), nullptr);
+      g_edit = CreateWindowExW(
+          WS_EX_CLIENTEDGE, L"EDIT", L"",
+          WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0,
+          10, 10, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
+          GetModuleHandleW(nullptr), nullptr);
       return g_edit ? 0 : -1;
     case WM_SIZE:
       MoveWindow(g_edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -75,12 +74,19 @@ Options ParseOptions() {
   for (int i = 1; i < __argc; ++i) {
     const std::wstring arg = __wargv[i];
     const bool hasValue = i + 1 < __argc;
-    if (arg == L"--title" && hasValue) o.title = __wargv[++i];
-    else if (arg == L"--message-box" && hasValue) o.messageBox = __wargv[++i];
-    else if (arg == L"--input-box") o.inputBox = true;
-    else if (arg == L"--hotkey") o.hotKey = true;
-    else if (arg == L"--hidden") o.hidden = true;
-    else if (arg == L"--result" && hasValue) o.result = __wargv[++i];
+    if (arg == L"--input-box") {
+      o.inputBox = true;
+    } else if (arg == L"--hotkey") {
+      o.hotKey = true;
+    } else if (arg == L"--hidden") {
+      o.hidden = true;
+    } else if (hasValue && arg == L"--title") {
+      o.title = __wargv[++i];
+    } else if (hasValue && arg == L"--message-box") {
+      o.messageBox = __wargv[++i];
+    } else if (hasValue && arg == L"--result") {
+      o.result = __wargv[++i];
+    }
   }
   return o;
 }
@@ -118,8 +124,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   wc.lpszClassName = kClassName;
   if (!RegisterClassExW(&wc)) return 1;
-  HWND window = CreateWindowExW(0, kClassName, options.title.c_str(), WS_OVERLAPPEDWINDOW, 200,
-                                200, 480, 320, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExW(0, kClassName, options.title.c_str(), WS_OVERLAPPEDWINDOW, 200, 200,
+                                480, 320, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
   if (options.hotKey) {
     const UINT vk = MapVirtualKeyW(kScanCodeOfGraveKey, MAPVK_VSC_TO_VK);

@@ -108,8 +108,8 @@ bool ReadUtf8File(const std::wstring& path, std::wstring& text) {
   std::fclose(file);
   text.clear();
   if (bytes.empty()) return true;
-  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   text.resize(static_cast<size_t>(n));
   MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
   return true;
@@ -277,7 +277,8 @@ bool CmdFocus(const Options& o, Json& json) {
   json.Int("focus_hwnd", static_cast<long long>(reinterpret_cast<INT_PTR>(focus)));
   json.Text("focus_class", focus ? ClassOf(focus) : L"");
   json.Int("focus_id", focus ? GetDlgCtrlID(focus) : 0);
-  json.Int("active_hwnd", static_cast<long long>(reinterpret_cast<INT_PTR>(ok ? info.hwndActive : nullptr)));
+  json.Int("active_hwnd",
+           static_cast<long long>(reinterpret_cast<INT_PTR>(ok ? info.hwndActive : nullptr)));
   json.Bool("foreground", GetForegroundWindow() == window);
   return ok;
 }
@@ -337,8 +338,11 @@ bool PressButton(HWND dialog, int id, Json& json) {
 bool CmdMsgBoxPress(const Options& o, Json& json) {
   if (o.args.empty()) return false;
   const std::wstring name = Lower(o.args[0]);
-  const int id = name == L"yes" ? IDYES : name == L"no" ? IDNO : name == L"ok" ? IDOK
-               : name == L"cancel" ? IDCANCEL : 0;
+  const int id = name == L"yes"      ? IDYES
+                 : name == L"no"     ? IDNO
+                 : name == L"ok"     ? IDOK
+                 : name == L"cancel" ? IDCANCEL
+                                     : 0;
   HWND box = MessageBoxWindow(o);
   json.Bool("found", box != nullptr);
   return box && id && PressButton(box, id, json);
@@ -430,12 +434,12 @@ WORD VirtualKey(const std::wstring& name) {
     WORD vk;
   };
   static const Named kNames[] = {
-      {L"return", VK_RETURN}, {L"enter", VK_RETURN},   {L"escape", VK_ESCAPE},
-      {L"esc", VK_ESCAPE},    {L"delete", VK_DELETE},  {L"tab", VK_TAB},
-      {L"space", VK_SPACE},   {L"backspace", VK_BACK}, {L"grave", VK_OEM_3},
-      {L"up", VK_UP},         {L"down", VK_DOWN},      {L"left", VK_LEFT},
-      {L"right", VK_RIGHT},   {L"home", VK_HOME},      {L"end", VK_END},
-      {L"prior", VK_PRIOR},   {L"next", VK_NEXT},      {L"alt", VK_MENU},
+      {L"return", VK_RETURN}, {L"enter", VK_RETURN},    {L"escape", VK_ESCAPE},
+      {L"esc", VK_ESCAPE},    {L"delete", VK_DELETE},   {L"tab", VK_TAB},
+      {L"space", VK_SPACE},   {L"backspace", VK_BACK},  {L"grave", VK_OEM_3},
+      {L"up", VK_UP},         {L"down", VK_DOWN},       {L"left", VK_LEFT},
+      {L"right", VK_RIGHT},   {L"home", VK_HOME},       {L"end", VK_END},
+      {L"prior", VK_PRIOR},   {L"next", VK_NEXT},       {L"alt", VK_MENU},
       {L"ctrl", VK_CONTROL},  {L"control", VK_CONTROL}, {L"shift", VK_SHIFT},
   };
   const std::wstring key = Lower(name);
@@ -467,7 +471,8 @@ bool SendChord(const std::wstring& chord) {
   size_t start = 0;
   for (;;) {
     const size_t plus = chord.find(L'+', start);
-    const WORD vk = VirtualKey(chord.substr(start, plus == std::wstring::npos ? plus : plus - start));
+    const WORD vk =
+        VirtualKey(chord.substr(start, plus == std::wstring::npos ? plus : plus - start));
     if (!vk) return false;
     keys.push_back(vk);
     if (plus == std::wstring::npos) break;
@@ -476,8 +481,7 @@ bool SendChord(const std::wstring& chord) {
   std::vector<INPUT> inputs;
   for (WORD vk : keys) inputs.push_back(KeyInput(vk, false));
   for (auto it = keys.rbegin(); it != keys.rend(); ++it) inputs.push_back(KeyInput(*it, true));
-  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
-         inputs.size();
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
 bool CmdKeys(const Options& o, Json& json) {
@@ -493,19 +497,40 @@ bool CmdKeys(const Options& o, Json& json) {
 // ---------------------------------------------------------------------------
 
 bool ParseOptions(int argc, wchar_t** argv, std::wstring& command, Options& o) {
+  struct TextOption {
+    const wchar_t* flag;
+    std::wstring Options::*field;
+  };
+  static const TextOption kTextOptions[] = {
+      {L"--out", &Options::out},         {L"--title", &Options::title},
+      {L"--class", &Options::className}, {L"--child", &Options::child},
+      {L"--text", &Options::text},       {L"--file", &Options::file},
+  };
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == L"--out" && hasValue) o.out = argv[++i];
-    else if (arg == L"--wait" && hasValue) o.waitMs = _wtoi(argv[++i]);
-    else if (arg == L"--title" && hasValue) o.title = argv[++i];
-    else if (arg == L"--class" && hasValue) o.className = argv[++i];
-    else if (arg == L"--child" && hasValue) o.child = argv[++i];
-    else if (arg == L"--text" && hasValue) { o.text = argv[++i]; o.hasText = true; }
-    else if (arg == L"--file" && hasValue) o.file = argv[++i];
-    else if (arg.rfind(L"--", 0) == 0) return false;
-    else if (command.empty()) command = arg;
-    else o.args.push_back(arg);
+    const bool isOption = arg.rfind(L"--", 0) == 0;
+    if (isOption && i + 1 >= argc) return false;
+    if (arg == L"--wait") {
+      o.waitMs = _wtoi(argv[++i]);
+      continue;
+    }
+    bool matched = false;
+    for (const TextOption& option : kTextOptions) {
+      if (arg == option.flag) {
+        o.*option.field = argv[++i];
+        matched = true;
+        break;
+      }
+    }
+    if (matched) {
+      o.hasText = o.hasText || arg == L"--text";
+    } else if (isOption) {
+      return false;
+    } else if (command.empty()) {
+      command = arg;
+    } else {
+      o.args.push_back(arg);
+    }
   }
   return !command.empty();
 }
@@ -526,29 +551,41 @@ int wmain(int argc, wchar_t** argv) {
     std::fputws(kUsage, stderr);
     return 2;
   }
-  Json json;
-  bool ok = false;
-  bool known = true;
-  if (command == L"window") ok = CmdWindow(o, json);
-  else if (command == L"list") ok = CmdList(o, json);
-  else if (command == L"control") ok = CmdControl(o, json, o.child);
-  else if (command == L"editor") ok = CmdControl(o, json, o.child.empty() ? L"RichEdit" : o.child);
-  else if (command == L"focus") ok = CmdFocus(o, json);
-  else if (command == L"activate") ok = CmdActivate(o, json);
-  else if (command == L"close") ok = CmdClose(o, json);
-  else if (command == L"msgbox") ok = CmdMsgBox(o, json);
-  else if (command == L"msgbox-press") ok = CmdMsgBoxPress(o, json);
-  else if (command == L"requester") ok = CmdRequester(o, json);
-  else if (command == L"requester-set") ok = CmdRequesterSet(o, json);
-  else if (command == L"requester-press") ok = CmdRequesterPress(o, json);
-  else if (command == L"clip-get") ok = CmdClipGet(json);
-  else if (command == L"clip-set") ok = CmdClipSet(o, json);
-  else if (command == L"keys") ok = CmdKeys(o, json);
-  else known = false;
-  if (!known) {
+  using Command = bool (*)(const Options&, Json&);
+  struct Named {
+    const wchar_t* name;
+    Command run;
+  };
+  static const Named kCommands[] = {
+      {L"window", CmdWindow},
+      {L"list", CmdList},
+      {L"control", [](const Options& op, Json& j) { return CmdControl(op, j, op.child); }},
+      {L"editor",
+       [](const Options& op, Json& j) {
+         return CmdControl(op, j, op.child.empty() ? L"RichEdit" : op.child);
+       }},
+      {L"focus", CmdFocus},
+      {L"activate", CmdActivate},
+      {L"close", CmdClose},
+      {L"msgbox", CmdMsgBox},
+      {L"msgbox-press", CmdMsgBoxPress},
+      {L"requester", CmdRequester},
+      {L"requester-set", CmdRequesterSet},
+      {L"requester-press", CmdRequesterPress},
+      {L"clip-get", [](const Options&, Json& j) { return CmdClipGet(j); }},
+      {L"clip-set", CmdClipSet},
+      {L"keys", CmdKeys},
+  };
+  Command run = nullptr;
+  for (const Named& c : kCommands) {
+    if (command == c.name) run = c.run;
+  }
+  if (!run) {
     std::fputws(kUsage, stderr);
     return 2;
   }
+  Json json;
+  const bool ok = run(o, json);
   json.Bool("ok", ok);
   const std::string text = json.Finish();
   FILE* out = o.out.empty() ? stdout : _wfopen(WindowsPath(o.out).c_str(), L"wb");

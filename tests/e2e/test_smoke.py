@@ -9,26 +9,23 @@ import harness
 
 
 class HarnessSmoke(harness.QuorvelTestCase):
-    def edit_text(self, title):
-        return self.desktop.probe("control", title=title, cls=harness.OTHER_APP_CLASS, child="Edit").get("text")
-
     def test_keys_reach_only_the_focused_wine_window(self):
         self.start_other_app("first")
         self.start_other_app("second")  # now focused
-        state = self.desktop.probe("window", title="second", cls=harness.OTHER_APP_CLASS)
+        state = self.other_window("second")
         self.assertTrue(state["visible"] and state["foreground"], state)
         focus = self.desktop.probe("focus", title="second", cls=harness.OTHER_APP_CLASS)
         self.assertEqual(focus["focus_class"], "Edit")
 
         self.type_ascii("abc")
         self.key("Return")
-        self.wait_for(lambda: self.edit_text("second") == "abc\r\n", "typed text in the focused window")
-        self.assertEqual(self.edit_text("first"), "")
+        self.wait_for(lambda: self.other_text("second") == "abc\r\n", "typed text in the focused window")
+        self.assertEqual(self.other_text("first"), "")
 
         self.focus_other_app("first")
         self.send_input("shift+x", "y")
-        self.wait_for(lambda: self.edit_text("first") == "Xy", "SendInput text in the newly focused window")
-        self.assertEqual(self.edit_text("second"), "abc\r\n")
+        self.wait_for(lambda: self.other_text("first") == "Xy", "SendInput text in the focused window")
+        self.assertEqual(self.other_text("second"), "abc\r\n")
 
     def test_clipboard_round_trips_between_x_and_windows(self):
         text = "Grüße ß Ä 日本 😀\nzweite Zeile"
@@ -62,7 +59,8 @@ class HarnessSmoke(harness.QuorvelTestCase):
                 app = self.start_other_app("finder", "--input-box", "--result", result, focus=False)
                 dialog = self.requester(wait_ms=5000)
                 self.assertTrue(dialog["found"], dialog)
-                self.assertEqual((dialog["title"], dialog["message"], dialog["text"]), ("find", "Look for:", ""))
+                shown = (dialog["title"], dialog["message"], dialog["text"])
+                self.assertEqual(shown, ("find", "Look for:", ""))
                 self.assertEqual(self.requester_set(typed)["rc"], 0)
                 self.assertEqual(self.requester()["text"], typed)
                 self.assertEqual(self.requester_press(how)["rc"], 0)
@@ -71,16 +69,16 @@ class HarnessSmoke(harness.QuorvelTestCase):
                     self.assertEqual(f.read(), expected)
 
     def test_hotkey_reaches_a_hidden_program(self):
-        listener = self.desktop.start(harness.Config.other_app, "--title", "listener", "--hotkey", "--hidden")
-        self.wait_for(lambda: self.desktop.probe("window", title="listener", cls=harness.OTHER_APP_CLASS)["found"],
-                      "the hidden listener")
+        listener = self.desktop.start(harness.Config.other_app, "--title", "listener",
+                                      "--hotkey", "--hidden")
+        self.wait_for(lambda: self.other_window("listener")["found"], "the hidden listener")
         self.start_other_app()
         self.hotkey()
-        self.wait_for(lambda: self.edit_text("listener") == "hotkey 1", "the first hot key")
+        self.wait_for(lambda: self.other_text("listener") == "hotkey 1", "the first hot key")
         self.hotkey()
-        self.wait_for(lambda: self.edit_text("listener") == "hotkey 2", "the second hot key")
+        self.wait_for(lambda: self.other_text("listener") == "hotkey 2", "the second hot key")
         self.assertTrue(listener.running())
-        self.assertEqual(self.edit_text("other app"), "", "the hot key must not be typed")
+        self.assertEqual(self.other_text("other app"), "", "the hot key must not be typed")
 
     def test_screenshot_and_stop_by_pid(self):
         app = self.start_other_app("doomed")
@@ -89,7 +87,7 @@ class HarnessSmoke(harness.QuorvelTestCase):
             self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
         app.stop()
         self.assertFalse(app.running())
-        self.wait_for(lambda: not self.desktop.probe("window", title="doomed", cls=harness.OTHER_APP_CLASS)["found"],
+        self.wait_for(lambda: not self.other_window("doomed")["found"],
                       "the stopped program's window to go")
 
     def test_quorvel_starts_hidden(self):

@@ -1,8 +1,7 @@
 // Clipboard text against the real (Wine) clipboard: round trips, embedded and
 // missing zeros, non-text contents, and a clipboard that another thread holds.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <condition_variable>
 #include <cstring>

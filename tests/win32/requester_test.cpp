@@ -1,8 +1,7 @@
 // The message and input requesters under Wine, driven from a second thread the
 // way a user would: find the dialog, type into it, press keys or buttons.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <functional>
@@ -25,7 +24,8 @@ std::wstring ClassOf(HWND window) {
 
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
