@@ -43,6 +43,9 @@ struct ApplicationState {
   int64_t previewShown = 0;
   std::u16string clipText;
   std::u16string lastClipText;
+  // Clipboard sequence number at the last successful read; 0 before the
+  // first one (the system never reports 0 for a readable clipboard).
+  uint32_t clipSequence = 0;
   std::u16string searchText;
   int64_t searchBusy = 0;
   HistoryList history;

@@ -65,9 +65,17 @@ class Platform {
   virtual std::u16string InputDialog(std::u16string_view title, std::u16string_view message,
                                      std::u16string_view defaultText) = 0;
 
-  // Clipboard text.
+  // Clipboard text. ClipboardGetText yields the empty text whenever there is
+  // none to take (no text, clipboard busy, content marked private).
   virtual std::u16string ClipboardGetText() = 0;
   virtual int64_t ClipboardSetText(std::u16string_view text) = 0;
+  // The same read, telling a clipboard that another program holds open
+  // (false: nothing was read, try again later) from one without text.
+  virtual bool ClipboardReadText(std::u16string& text) = 0;
+  // The system's clipboard sequence number: it changes with every change of
+  // the clipboard's contents (several steps at a time, and also when the same
+  // text is set again). 0 when the system cannot tell.
+  virtual uint32_t ClipboardSequenceNumber() = 0;
 
   // Local clock, as a date value.
   virtual int64_t DateNow() = 0;

@@ -232,16 +232,24 @@ std::u16string NullPlatform::InputDialog(std::u16string_view title, std::u16stri
 }
 
 std::u16string NullPlatform::ClipboardGetText() {
-  ++clipboardReads_;
-  if (clipboardHeld_ || !clipboard_) return u"";
-  // Text is read up to its first zero character.
-  const size_t end = clipboard_->find(u'\0');
-  return clipboard_->substr(0, end);
+  std::u16string text;
+  ClipboardReadText(text);
+  return text;
+}
+
+bool NullPlatform::ClipboardReadText(std::u16string& text) {
+  text.clear();
+  ++clipboardReads_;  // every attempt opens the clipboard, held or not
+  if (clipboardHeld_) return false;
+  // Text is read up to its first zero character; private text is not read.
+  if (clipboard_ && !clipboardPrivate_) text = clipboard_->substr(0, clipboard_->find(u'\0'));
+  return true;
 }
 
 int64_t NullPlatform::ClipboardSetText(std::u16string_view text) {
   if (clipboardHeld_) return 0;
   clipboard_ = std::u16string(text);
+  clipboardPrivate_ = false;
   clipboardSequence_ += 2;
   return 1;
 }
@@ -285,15 +293,20 @@ void NullPlatform::RequestClose() {
 }
 
 void NullPlatform::CopyText(std::u16string_view text) {
-  if (clipboardHeld_) return;
+  clipboardPrivate_ = false;
   clipboard_ = std::u16string(text);
   clipboardSequence_ += 2;
 }
 
 void NullPlatform::CopyImage() {
-  if (clipboardHeld_) return;
+  clipboardPrivate_ = false;
   clipboard_.reset();
   clipboardSequence_ += 2;
+}
+
+void NullPlatform::CopyPrivateText(std::u16string_view text) {
+  CopyText(text);
+  clipboardPrivate_ = true;
 }
 
 std::vector<std::u16string> NullPlatform::ListItems() const {

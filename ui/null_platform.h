@@ -69,6 +69,8 @@ class NullPlatform final : public Platform {
                              std::u16string_view defaultText) override;
   std::u16string ClipboardGetText() override;
   int64_t ClipboardSetText(std::u16string_view text) override;
+  bool ClipboardReadText(std::u16string& text) override;
+  uint32_t ClipboardSequenceNumber() override { return clipboardSequence_; }
   int64_t DateNow() override;
   uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) override;
   int32_t RegisterHotKey(WindowRef window, int32_t id, uint32_t modifiers,
@@ -89,7 +91,11 @@ class NullPlatform final : public Platform {
   void CopyText(std::u16string_view text);
   // Another program puts something that is not text (an image) on the clipboard.
   void CopyImage();
-  // Another program holds the clipboard open: reads fail, writes fail.
+  // Another program puts a text on the clipboard with a marker asking
+  // clipboard histories not to record it (a password manager, say).
+  void CopyPrivateText(std::u16string_view text);
+  // Another program holds the clipboard open: this program's reads and writes
+  // fail; the holder itself may still change it (CopyText, CopyImage).
   void HoldClipboard(bool held) { clipboardHeld_ = held; }
   // Another program's window comes to the front.
   void ActivateOtherProgram() { foreground_ = -1; }
@@ -152,6 +158,7 @@ class NullPlatform final : public Platform {
   std::vector<std::pair<int32_t, int32_t>> shortcuts_;  // shortcut value, item
 
   std::optional<std::u16string> clipboard_;
+  bool clipboardPrivate_ = false;
   bool clipboardHeld_ = false;
   uint32_t clipboardSequence_ = 1;
   int64_t clipboardReads_ = 0;

@@ -70,11 +70,8 @@ class LockedGlobal {
   void* data_;
 };
 
-}  // namespace
-
-std::u16string ClipboardGetText() {
-  OpenedClipboard clipboard;
-  if (!clipboard.IsOpen()) return {};
+// The text of the open clipboard.
+std::u16string OpenClipboardText() {
   // The clipboard keeps this handle: it is never freed here, and its text is
   // copied before the clipboard closes.
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
@@ -91,6 +88,43 @@ std::u16string ClipboardGetText() {
   std::u16string text(length, u'\0');
   std::memcpy(text.data(), chars, length * sizeof(wchar_t));
   return text;
+}
+
+}  // namespace
+
+bool ClipboardContentIsPrivate() {
+  // Presence alone is the signal for these two.
+  for (const wchar_t* name :
+       {L"ExcludeClipboardContentFromMonitorProcessing", L"Clipboard Viewer Ignore"}) {
+    const UINT format = RegisterClipboardFormatW(name);
+    if (format && IsClipboardFormatAvailable(format)) return true;
+  }
+  // This one asks not to be kept in a history when it holds a 32-bit zero.
+  // Some programs put a single byte there: a block shorter than 4 bytes says
+  // nothing and is not read.
+  const UINT format = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+  if (!format || !IsClipboardFormatAvailable(format)) return false;
+  HANDLE data = GetClipboardData(format);
+  if (!data || GlobalSize(data) < sizeof(DWORD)) return false;
+  LockedGlobal locked(data);
+  if (!locked.data()) return false;
+  DWORD value = 0;
+  std::memcpy(&value, locked.data(), sizeof(value));
+  return value == 0;
+}
+
+std::u16string ClipboardGetText() {
+  OpenedClipboard clipboard;
+  if (!clipboard.IsOpen()) return {};
+  return OpenClipboardText();
+}
+
+bool ClipboardReadText(std::u16string& text) {
+  text.clear();
+  OpenedClipboard clipboard;
+  if (!clipboard.IsOpen()) return false;
+  if (!ClipboardContentIsPrivate()) text = OpenClipboardText();
+  return true;
 }
 
 int64_t ClipboardSetText(std::u16string_view text) {

@@ -14,6 +14,16 @@ namespace quorvel {
 // another program, no text on it, block not lockable) yields the empty text.
 [[nodiscard]] std::u16string ClipboardGetText();
 
+// The clipboard's text as a clipboard history may record it: false when
+// another program holds the clipboard open (nothing was read). Content that
+// its source marked as not for monitors or histories (a password, say) reads
+// as the empty text, as does a clipboard without text.
+[[nodiscard]] bool ClipboardReadText(std::u16string& text);
+
+// True when the open clipboard carries one of the markers with which programs
+// ask clipboard monitors and histories not to record its content.
+[[nodiscard]] bool ClipboardContentIsPrivate();
+
 // Replaces the clipboard's contents with text (the empty text leaves a single
 // zero character). Returns the data handle the clipboard accepted, nonzero,
 // or 0 on failure. A failure before the clipboard was emptied (busy, out of

@@ -98,10 +98,20 @@ class Win32PlatformImpl final : public Platform {
     return quorvel::InputDialog(title, message, defaultText);
   }
 
-  std::u16string ClipboardGetText() override { return quorvel::ClipboardGetText(); }
+  // The application never sees content marked private: appending to it
+  // copies the entry alone, and capturing it records nothing.
+  std::u16string ClipboardGetText() override {
+    std::u16string text;
+    (void)quorvel::ClipboardReadText(text);
+    return text;
+  }
   int64_t ClipboardSetText(std::u16string_view text) override {
     return quorvel::ClipboardSetText(text);
   }
+  bool ClipboardReadText(std::u16string& text) override {
+    return quorvel::ClipboardReadText(text);
+  }
+  uint32_t ClipboardSequenceNumber() override { return ::GetClipboardSequenceNumber(); }
 
   int64_t DateNow() override { return quorvel::DateNow(); }
 

@@ -163,8 +163,63 @@ TEST(ClipboardText, HeldClipboardReadsEmptyAndRefusesWrites) {
     ASSERT_TRUE(holder.Holding());
     EXPECT_EQ(ClipboardGetText(), u"");
     EXPECT_EQ(ClipboardSetText(u"must not land"), 0);
+    std::u16string text = u"stale";
+    EXPECT_FALSE(ClipboardReadText(text)) << "a busy clipboard is not a clipboard without text";
+    EXPECT_EQ(text, u"");
   }
-  EXPECT_EQ(ClipboardGetText(), u"kept while held");
+  std::u16string text;
+  EXPECT_TRUE(ClipboardReadText(text));
+  EXPECT_EQ(text, u"kept while held");
+}
+
+// Puts a text on the clipboard together with a block of another, registered
+// format, as a program that marks its content would.
+bool PutTextWithMarker(std::u16string_view text, const wchar_t* marker, const void* bytes,
+                       size_t size) {
+  if (ClipboardSetText(text) == 0 || !OpenClipboard(nullptr)) return false;
+  bool ok = false;
+  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size)) {
+    if (void* p = GlobalLock(block)) {
+      std::memcpy(p, bytes, size);
+      GlobalUnlock(block);
+      ok = SetClipboardData(RegisterClipboardFormatW(marker), block) != nullptr;
+    }
+    if (!ok) GlobalFree(block);
+  }
+  CloseClipboard();
+  return ok;
+}
+
+TEST(ClipboardText, ContentMarkedPrivateReadsAsNoText) {
+  const DWORD zero = 0;
+  const DWORD one = 1;
+  const unsigned char oneByteZero = 0;
+  struct Case {
+    const wchar_t* marker;
+    const void* bytes;
+    size_t size;
+    bool isPrivate;
+  };
+  const Case cases[] = {
+      {L"ExcludeClipboardContentFromMonitorProcessing", &one, sizeof(one), true},
+      {L"Clipboard Viewer Ignore", &one, sizeof(one), true},
+      {L"CanIncludeInClipboardHistory", &zero, sizeof(zero), true},
+      {L"CanIncludeInClipboardHistory", &one, sizeof(one), false},
+      // Too short to hold the 32-bit value: says nothing.
+      {L"CanIncludeInClipboardHistory", &oneByteZero, 1, false},
+      // About cloud upload only.
+      {L"CanUploadToCloudClipboard", &zero, sizeof(zero), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.marker, c.marker + wcslen(c.marker))
+                                    << " of " << c.size << " bytes");
+    ASSERT_TRUE(PutTextWithMarker(u"pa55word", c.marker, c.bytes, c.size));
+    std::u16string text = u"stale";
+    EXPECT_TRUE(ClipboardReadText(text));
+    EXPECT_EQ(text, c.isPrivate ? u"" : u"pa55word");
+    // The plain read is not a history's read: it sees the text either way.
+    EXPECT_EQ(ClipboardGetText(), u"pa55word");
+  }
 }
 
 }  // namespace
