@@ -103,6 +103,7 @@ class Config:
     quorvel = os.environ.get("QUORVEL_EXE", "")
     probe = os.environ.get("QUORVEL_PROBE", "")
     other_app = os.environ.get("QUORVEL_OTHER_APP", "")
+    clip_source = os.environ.get("QUORVEL_CLIP_SOURCE", "")
 
 
 def windows_path(path):
@@ -394,6 +395,12 @@ class QuorvelTestCase(unittest.TestCase):
     def set_windows_clipboard(self, text):
         return self.desktop.probe("clip-set", file=self.desktop.text_file(text))
 
+    def clip_source(self, *args, name="clip_source"):
+        """Starts clip_source.exe (see there) as another program writing the clipboard."""
+        if not Config.clip_source:
+            self.skipTest("clip_source.exe was not built")
+        return self.desktop.start(Config.clip_source, *[str(a) for a in args], name=name)
+
     def send_input(self, *chords):
         return self.desktop.probe("keys", *chords)
 
@@ -434,12 +441,14 @@ def main():
     parser.add_argument("--quorvel", default=Config.quorvel)
     parser.add_argument("--probe", default=Config.probe)
     parser.add_argument("--other-app", default=Config.other_app)
+    parser.add_argument("--clip-source", default=Config.clip_source)
     parser.add_argument("--own-desktop", action="store_true")
     options, rest = parser.parse_known_args()
     Config.build_dir = os.path.abspath(options.build_dir) if options.build_dir else ""
     Config.quorvel = os.path.abspath(options.quorvel) if options.quorvel else ""
     Config.probe = os.path.abspath(options.probe) if options.probe else ""
     Config.other_app = os.path.abspath(options.other_app) if options.other_app else ""
+    Config.clip_source = os.path.abspath(options.clip_source) if options.clip_source else ""
     if options.own_desktop:
         env_sh = os.path.join(SCRIPTS, "wine-env.sh")
         with open(os.path.join(Config.build_dir, "e2e-desktop.log"), "wb") as log:

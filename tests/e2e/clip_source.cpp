@@ -1,0 +1,149 @@
+// Another program that writes the clipboard in the ways the end-to-end tests
+// need and ordinary tools cannot: with privacy markers, holding it open, with
+// malformed or huge text, or as fast as it can.
+//   clip_source.exe marked MARKER BYTES TEXT  TEXT plus the registered format
+//                                     MARKER holding BYTES (hex, e.g. 00000000)
+//   clip_source.exe hold MS FIRST SECOND  opens the clipboard, sets FIRST, holds
+//                                     it MS milliseconds, sets SECOND, closes
+//   clip_source.exe nozero TEXT       TEXT in a block with no zero character
+//   clip_source.exe big MEGACHARS TAG a text of MEGACHARS million characters
+//                                     that starts with TAG
+//   clip_source.exe flood COUNT TAG   COUNT distinct texts "TAG i" in a row;
+//                                     prints the count set
+//   clip_source.exe listinfo          prints "count N lastlength L" of the
+//                                     list of Quorvel's window (no item text,
+//                                     so that huge items are cheap to check)
+// The clipboard is opened with a window of this program's own, as a real
+// program would. Exit code 0 when everything was written.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND g_owner = nullptr;
+
+// Opens the clipboard, retrying briefly while another program holds it.
+bool OpenWithRetry() {
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    if (OpenClipboard(g_owner)) return true;
+    Sleep(5);
+  }
+  return false;
+}
+
+// Puts bytes on the open clipboard as one format.
+bool PutBlock(UINT format, const void* bytes, size_t size) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
+  if (!block) return false;
+  void* p = GlobalLock(block);
+  if (!p) {
+    GlobalFree(block);
+    return false;
+  }
+  if (size) std::memcpy(p, bytes, size);
+  GlobalUnlock(block);
+  if (SetClipboardData(format, block)) return true;
+  GlobalFree(block);
+  return false;
+}
+
+bool PutText(const std::wstring& text) {
+  return PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+bool ReplaceText(const std::wstring& text) {
+  if (!OpenWithRetry()) return false;
+  EmptyClipboard();
+  const bool ok = PutText(text);
+  CloseClipboard();
+  return ok;
+}
+
+std::vector<unsigned char> FromHex(const wchar_t* hex) {
+  std::vector<unsigned char> bytes;
+  for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
+    const wchar_t pair[3] = {hex[i], hex[i + 1], 0};
+    bytes.push_back(static_cast<unsigned char>(std::wcstoul(pair, nullptr, 16)));
+  }
+  return bytes;
+}
+
+int Marked(const wchar_t* marker, const wchar_t* hex, const wchar_t* text) {
+  const std::vector<unsigned char> bytes = FromHex(hex);
+  if (!OpenWithRetry()) return 1;
+  EmptyClipboard();
+  const bool ok = PutText(text) &&
+                  PutBlock(RegisterClipboardFormatW(marker), bytes.data(), bytes.size());
+  CloseClipboard();
+  return ok ? 0 : 1;
+}
+
+int Hold(int ms, const wchar_t* first, const wchar_t* second) {
+  if (!OpenWithRetry()) return 1;
+  EmptyClipboard();
+  bool ok = PutText(first);
+  std::puts("holding");
+  std::fflush(stdout);
+  Sleep(static_cast<DWORD>(ms));
+  EmptyClipboard();
+  ok = PutText(second) && ok;
+  CloseClipboard();
+  return ok ? 0 : 1;
+}
+
+int NoZero(const wchar_t* text) {
+  if (!OpenWithRetry()) return 1;
+  EmptyClipboard();
+  const bool ok = PutBlock(CF_UNICODETEXT, text, std::wcslen(text) * sizeof(wchar_t));
+  CloseClipboard();
+  return ok ? 0 : 1;
+}
+
+int Big(int megaChars, const wchar_t* tag) {
+  std::wstring text(static_cast<size_t>(megaChars) * 1000000, L'x');
+  for (size_t i = 80; i < text.size(); i += 81) text[i] = L'\n';
+  std::wmemcpy(text.data(), tag, std::min(std::wcslen(tag), text.size()));
+  return ReplaceText(text) ? 0 : 1;
+}
+
+int Flood(int count, const wchar_t* tag) {
+  int set = 0;
+  for (int i = 0; i < count; ++i) {
+    if (ReplaceText(std::wstring(tag) + L" " + std::to_wstring(i))) ++set;
+  }
+  std::printf("%d\n", set);
+  return set == count ? 0 : 1;
+}
+
+int ListInfo() {
+  HWND window = FindWindowW(L"WindowClass_0", L"quorvel");
+  HWND list = window ? FindWindowExW(window, nullptr, L"ListBox", nullptr) : nullptr;
+  if (!list) return 1;
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  const LRESULT last =
+      count > 0 ? SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(count - 1), 0) : -1;
+  std::printf("count %ld lastlength %ld\n", static_cast<long>(count), static_cast<long>(last));
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  g_owner = CreateWindowExW(0, L"STATIC", L"clip source", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"marked" && argc == 5) return Marked(argv[2], argv[3], argv[4]);
+  if (command == L"hold" && argc == 5) return Hold(_wtoi(argv[2]), argv[3], argv[4]);
+  if (command == L"nozero" && argc == 3) return NoZero(argv[2]);
+  if (command == L"big" && argc == 4) return Big(_wtoi(argv[2]), argv[3]);
+  if (command == L"listinfo") return ListInfo();
+  if (command == L"flood" && argc == 4) return Flood(_wtoi(argv[2]), argv[3]);
+  std::fputs("usage: clip_source marked|hold|nozero|big|flood ...\n", stderr);
+  return 2;
+}
