@@ -17,6 +17,7 @@ constexpr wchar_t kUsage[] =
     L"probe.exe [--out FILE] [--wait MS] COMMAND [ARGS]\n"
     L"  window selection: --title T and/or --class C (exact; hidden windows included)\n"
     L"  window                    state of a top-level window\n"
+    L"  windows                   every matching top-level window: hwnds, pids, visible\n"
     L"  list [--child CLASS]      items of its first descendant list box (class ListBox)\n"
     L"  control --child CLASS     text and state of its first descendant of that class prefix\n"
     L"  editor                    same as control --child RichEdit\n"
@@ -29,6 +30,7 @@ constexpr wchar_t kUsage[] =
     L"  requester-press ok|return|escape|close\n"
     L"  clip-get | clip-set (--text T | --file F)   Unicode text of the clipboard\n"
     L"  keys CHORD...             SendInput, e.g. alt+grave Return shift+F3 ctrl+f\n"
+    L"  now                       the local date and time (GetLocalTime)\n"
     L"FILE paths may be Unix paths (mapped to Z:). Texts in files are UTF-8.\n"
     L"Exit code 0: found / done; 1: not found / failed; 2: bad command line.\n";
 
@@ -228,6 +230,25 @@ bool CmdWindow(const Options& o, Json& json) {
   json.Bool("found", window != nullptr);
   if (window) PutWindow(json, window);
   return window != nullptr;
+}
+
+bool CmdWindows(const Options& o, Json& json) {
+  std::vector<long long> handles, pids, visible;
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window,
+                                 o.className.empty() ? nullptr : o.className.c_str(),
+                                 o.title.empty() ? nullptr : o.title.c_str())) != nullptr) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    handles.push_back(static_cast<long long>(reinterpret_cast<INT_PTR>(window)));
+    pids.push_back(pid);
+    visible.push_back(IsWindowVisible(window) ? 1 : 0);
+  }
+  json.Int("count", static_cast<long long>(handles.size()));
+  json.Ints("hwnds", handles);
+  json.Ints("pids", pids);
+  json.Ints("visible", visible);
+  return !handles.empty();
 }
 
 bool CmdList(const Options& o, Json& json) {
@@ -494,6 +515,17 @@ bool CmdKeys(const Options& o, Json& json) {
   return ok;
 }
 
+// The clock as the programs of this prefix read it, for checking time stamps.
+bool CmdNow(Json& json) {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                t.wMinute, t.wSecond);
+  json.Text("local", text);
+  return true;
+}
+
 // ---------------------------------------------------------------------------
 
 bool ParseOptions(int argc, wchar_t** argv, std::wstring& command, Options& o) {
@@ -536,8 +568,8 @@ bool ParseOptions(int argc, wchar_t** argv, std::wstring& command, Options& o) {
 }
 
 bool NeedsWindow(const std::wstring& c) {
-  return c == L"window" || c == L"list" || c == L"control" || c == L"editor" || c == L"focus" ||
-         c == L"activate" || c == L"close";
+  return c == L"window" || c == L"windows" || c == L"list" || c == L"control" ||
+         c == L"editor" || c == L"focus" || c == L"activate" || c == L"close";
 }
 
 }  // namespace
@@ -558,6 +590,7 @@ int wmain(int argc, wchar_t** argv) {
   };
   static const Named kCommands[] = {
       {L"window", CmdWindow},
+      {L"windows", CmdWindows},
       {L"list", CmdList},
       {L"control", [](const Options& op, Json& j) { return CmdControl(op, j, op.child); }},
       {L"editor",
@@ -575,6 +608,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"clip-get", [](const Options&, Json& j) { return CmdClipGet(j); }},
       {L"clip-set", CmdClipSet},
       {L"keys", CmdKeys},
+      {L"now", [](const Options&, Json& j) { return CmdNow(j); }},
   };
   Command run = nullptr;
   for (const Named& c : kCommands) {
