@@ -42,6 +42,7 @@ Programs (each started program is stopped by pid when the test ends):
     focus_other_app(title="other app")  X focus and Windows foreground on it.
     activate_x_window(title)            activates a window through the window manager (a click).
     other_window(title) / other_text(title)  the other application's window state / typed text
+    other_keys(title)                   virtual-key codes of the key presses it received
     x_focus_name()                      title of the X window that has the keyboard focus
     WineProcess.stop() / .wait(timeout) / .running() / .exit_code / .log (its output file)
 
@@ -54,6 +55,8 @@ Looking from outside (probe.exe; each call about 0.15 s; dicts as probe prints t
     press_msgbox("yes"|"no"|"ok"|"cancel", wait_ms=3000)
     requester(wait_ms=0)  {"found","title","message","text","sel","rect",...}
     requester_set(text, wait_ms=3000);  requester_press("ok"|"return"|"escape"|"close")
+    quorvel_windows()     {"count","hwnds","pids","visible"}: every window titled quorvel
+    local_now()           datetime of the local clock as Windows programs read it
     windows_clipboard()   the CF_UNICODETEXT a Windows program reads now (None if none)
     set_windows_clipboard(text)  a Windows program (the probe) sets the clipboard
     send_input(*chords)   SendInput from a Wine process ("alt+grave", "shift+F3")
@@ -79,6 +82,7 @@ Wine output always goes to files, never to a pipe read until EOF.
 """
 
 import argparse
+import datetime
 import json
 import os
 import re
@@ -333,6 +337,12 @@ class QuorvelTestCase(unittest.TestCase):
         """The text of the other application's edit field (what keys typed into it)."""
         return self.desktop.probe("control", title=title, cls=OTHER_APP_CLASS, child="Edit").get("text")
 
+    def other_keys(self, title="other app"):
+        """The virtual-key codes of the key presses (WM_KEYDOWN, WM_SYSKEYDOWN) that
+        the other application received, in order."""
+        log = self.desktop.probe("control", title=title, cls=OTHER_APP_CLASS, child="Static")
+        return [int(code) for code in log.get("text", "").split()]
+
     def activate_x_window(self, title):
         """Activates the visible X window with exactly this title through the window
         manager, as a click would, and waits for the X focus.
@@ -387,6 +397,13 @@ class QuorvelTestCase(unittest.TestCase):
 
     def requester_press(self, how, wait_ms=3000):
         return self.desktop.probe("requester-press", how, wait_ms=wait_ms)
+
+    def quorvel_windows(self):
+        return self.desktop.probe("windows", title=QUORVEL_TITLE, cls=QUORVEL_CLASS)
+
+    def local_now(self):
+        """The local date and time that the programs of the prefix read (GetLocalTime)."""
+        return datetime.datetime.strptime(self.desktop.probe("now")["local"], "%Y-%m-%d %H:%M:%S")
 
     def windows_clipboard(self):
         r = self.desktop.probe("clip-get")

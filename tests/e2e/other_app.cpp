@@ -9,7 +9,9 @@
 //                                      code 0, the answer in FILE as UTF-8
 //   ... --hotkey [--hidden]            registers Alt+` (as Quorvel does) and counts
 //                                      its presses in the edit field ("hotkey N")
-// Keys typed into it land in the edit field, where a probe can read them back.
+// Keys typed into it land in the edit field, where a probe can read them back;
+// the virtual-key codes of the key presses it receives are kept, in decimal, in
+// a hidden STATIC child (so a key that another program took can be told apart).
 #include <windows.h>
 
 #include <cstdio>
@@ -22,11 +24,13 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"QuorvelOtherApp";
 constexpr int kEditId = 100;
+constexpr int kKeyLogId = 101;
 
 constexpr int kHotKeyId = 1;
 constexpr UINT kScanCodeOfGraveKey = 0x29;
 
 HWND g_edit = nullptr;
+HWND g_keyLog = nullptr;
 int g_hotKeys = 0;
 
 LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -37,7 +41,10 @@ LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM l
           WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0,
           10, 10, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)),
           GetModuleHandleW(nullptr), nullptr);
-      return g_edit ? 0 : -1;
+      g_keyLog = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, window,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kKeyLogId)),
+                                 GetModuleHandleW(nullptr), nullptr);
+      return g_edit && g_keyLog ? 0 : -1;
     case WM_SIZE:
       MoveWindow(g_edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
@@ -148,7 +155,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return 0;
   }
   MSG msg;
+  std::wstring keyLog;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+      keyLog += std::to_wstring(msg.wParam) + L" ";
+      SetWindowTextW(g_keyLog, keyLog.c_str());
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -1,0 +1,235 @@
+"""The program as a user meets it: clipboard texts captured with their local time
+stamps, the hot key showing and hiding the window over another program, the exit
+question, and a second copy that cannot get the hot key."""
+
+import datetime
+import re
+
+import harness
+
+# A list line: the entry's text, a blank, then «yyyy-mm-dd hh:mm:ss AM|PM».
+LINE = re.compile(r"(?P<text>.*) «(?P<stamp>\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [AP]M)»", re.DOTALL)
+
+
+def parse_line(line):
+    """(text, stamp as a datetime) of a list line; fails on a malformed line,
+    including an hour outside 01..12 of the 12-hour clock."""
+    match = LINE.fullmatch(line)
+    if not match:
+        raise AssertionError("not a list line: %r" % line)
+    return match["text"], datetime.datetime.strptime(match["stamp"], "%Y-%m-%d %I:%M:%S %p")
+
+
+VK_OEM_3 = 0xC0  # the key at scan code 0x29 on the US layout (`)
+
+
+def buttons(box):
+    return [b.replace("&", "") for b in box.get("buttons", [])]
+
+
+class Program(harness.QuorvelTestCase):
+    def setUp(self):
+        super().setUp()
+        # The clipboard outlives the programs: start each test from an empty text,
+        # which is never captured.
+        self.set_windows_clipboard("")
+
+    def texts(self):
+        return [parse_line(line)[0] for line in self.list_items() or []]
+
+    def capture(self, text):
+        """Puts text on the X clipboard and waits for it at the bottom of the list.
+        Returns its list line and the local clock read just before and just after."""
+        before = self.local_now()
+        self.set_clipboard(text)
+
+        def last_line():
+            items = self.list_items() or []
+            return items[-1] if items and parse_line(items[-1])[0] == text else None
+        line = self.wait_for(last_line, "%r captured" % text)
+        return line, before, self.local_now()
+
+    def assert_stamped_between(self, line, before, after):
+        stamp = parse_line(line)[1]
+        self.assertTrue(before <= stamp <= after,
+                        "stamp of %r not between %s and %s" % (line, before, after))
+
+    def show_with_hot_key(self):
+        self.hotkey()
+
+        def shown():
+            window = self.main_window()
+            return window if window["visible"] and window["foreground"] else None
+        return self.wait_for(shown, "the window shown in the foreground")
+
+    def hide_with_hot_key(self):
+        self.hotkey()
+        self.wait_for(lambda: not self.main_window()["visible"], "the window hidden")
+
+    # Capture ------------------------------------------------------------------
+
+    def test_start_up_text_then_new_texts_in_order_with_local_stamps(self):
+        # Wine takes each process's time zone from TZ. Far from UTC (+14 h), a stamp
+        # read from the UTC clock instead of the local one shows.
+        self.desktop.env["TZ"] = "Pacific/Kiritimati"
+        self.set_clipboard("on the clipboard at start")
+        before = self.local_now()
+        self.start_quorvel()
+        self.wait_for(lambda: self.list_state().get("count") == 1, "the start-up text")
+        after = self.local_now()
+        state = self.list_state()
+        self.assertEqual(self.texts(), ["on the clipboard at start"])
+        self.assertEqual(state["selected"], 0, "the first entry is selected")
+        self.assert_stamped_between(state["items"][0], before, after)
+        self.assertEqual(parse_line(state["items"][0])[1].date(), after.date(),
+                         "stamped with today's local date")
+
+        # Case and non-ASCII text are compared exactly: each is its own entry.
+        added = ["alpha", "Alpha", "Grüße 日本 😀", "x y"]
+        for text in added:
+            line, before, after = self.capture(text)
+            self.assert_stamped_between(line, before, after)
+        self.assertEqual(self.texts(), ["on the clipboard at start"] + added)
+        self.assertEqual(self.list_state()["selected"], 0, "capturing leaves the selection")
+
+    def test_a_recopied_text_moves_to_the_bottom_with_its_first_stamp(self):
+        self.start_quorvel()
+        lines = {text: self.capture(text)[0] for text in ("one", "two", "three")}
+        # Let the clock pass the first stamp, so that a new stamp would show.
+        first = parse_line(lines["one"])[1]
+        self.wait_for(lambda: self.local_now() > first, "the clock to move on")
+
+        self.set_clipboard("one")
+        self.wait_for(lambda: self.texts() == ["two", "three", "one"], "one moved to the bottom")
+        self.assertEqual(self.list_items(), [lines["two"], lines["three"], lines["one"]])
+
+        self.set_clipboard("two")
+        self.wait_for(lambda: self.texts() == ["three", "one", "two"], "two moved to the bottom")
+        # The last text copied again changes nothing.
+        self.set_clipboard("two")
+        self.settle(1.0)
+        self.assertEqual(self.list_items(), [lines["three"], lines["one"], lines["two"]])
+
+    # Hot key --------------------------------------------------------------------
+
+    def test_hot_key_shows_and_hides_the_window_over_another_program(self):
+        app = self.start_quorvel()
+        self.start_other_app()
+        self.assertFalse(self.main_window()["visible"], "hidden at start")
+
+        window = self.show_with_hot_key()
+        self.assertTrue(window["zoomed"], window)
+        self.assertTrue(window["enabled"], window)
+        focus = self.focus()
+        self.assertEqual(focus["focus_class"], "ListBox", focus)
+        self.wait_for(lambda: self.x_focus_name() == harness.QUORVEL_TITLE,
+                      "the keyboard focus on the shown window", timeout=5)
+
+        self.hide_with_hot_key()
+        self.settle(0.5)
+        self.assertFalse(self.main_window()["visible"], "stays hidden")
+        self.assertNotIn(VK_OEM_3, self.other_keys(), "the hot key reached the other program")
+
+        # Shown but behind another program: the hot key brings it to the front,
+        # and pressed again hides it.
+        self.focus_other_app()
+        self.show_with_hot_key()
+        self.focus_other_app()
+        window = self.main_window()
+        self.assertTrue(window["visible"] and not window["foreground"], window)
+        self.hotkey()
+        self.wait_for(lambda: self.main_window()["foreground"], "the window brought to the front")
+        self.assertTrue(self.main_window()["visible"])
+        self.hide_with_hot_key()
+        self.assertNotIn(VK_OEM_3, self.other_keys(), "the hot key reached the other program")
+        self.assertTrue(app.running())
+
+    # Close request ----------------------------------------------------------------
+
+    def test_close_answered_no_keeps_running_and_nothing_happens_while_asking(self):
+        app = self.start_quorvel()
+        self.start_other_app()
+        self.capture("before")
+        self.desktop.probe("close", title=harness.QUORVEL_TITLE, cls=harness.QUORVEL_CLASS)
+        box = self.msgbox(wait_ms=5000)
+        self.assertTrue(box["found"], box)
+        self.assertEqual((box["title"], box["text"], buttons(box)),
+                         ("Really exit?", "Are you sure you wish to exit?", ["Yes", "No"]))
+        self.assertEqual(box["owner_hwnd"], 0, "a hidden window does not own the question")
+
+        # While the question is open the program neither captures nor toggles.
+        self.set_clipboard("set while asking")
+        self.send_input("alt+grave")
+        self.settle(1.0)
+        self.assertEqual(self.texts(), ["before"])
+        self.assertFalse(self.main_window()["visible"])
+
+        self.assertEqual(self.press_msgbox("no")["rc"], 0)
+        self.wait_for(lambda: not self.msgbox()["found"], "the question closed")
+        # The text still on the clipboard is captured now; the hot key pressed
+        # during the question has no late effect.
+        self.wait_for(lambda: self.texts() == ["before", "set while asking"],
+                      "the text set while asking")
+        self.settle(0.5)
+        self.assertFalse(self.main_window()["visible"])
+        self.assertTrue(app.running())
+        self.capture("after no")
+        # The hot key still works after the question.
+        self.focus_other_app()
+        self.show_with_hot_key()
+
+    def test_alt_f4_answered_yes_ends_with_exit_code_0(self):
+        app = self.start_quorvel()
+        self.start_other_app()
+        window = self.show_with_hot_key()
+        self.key("alt+F4")
+        box = self.msgbox(wait_ms=5000)
+        self.assertTrue(box["found"], box)
+        self.assertEqual((box["title"], box["text"]),
+                         ("Really exit?", "Are you sure you wish to exit?"))
+        self.assertEqual(box["owner_hwnd"], window["hwnd"], "the shown window owns the question")
+        self.assertEqual(self.press_msgbox("yes")["rc"], 0)
+        self.assertEqual(app.wait(15), 0)
+        self.assertEqual(self.quorvel_windows()["count"], 0)
+
+    # A second copy ------------------------------------------------------------------
+
+    def test_a_second_copy_cannot_take_the_hot_key_and_ends_with_exit_code_0(self):
+        first = self.start_quorvel()
+        first_window = self.main_window()
+        self.start_other_app()
+        second = self.desktop.start(harness.Config.quorvel, name="quorvel-second")
+        box = self.msgbox(wait_ms=20000)
+        self.assertTrue(box["found"], box)
+        self.assertEqual((box["title"], box["text"], buttons(box)),
+                         ("error", "Cannot register hotkey.", ["OK"]))
+        self.assertNotEqual(box["pid"], first_window["pid"], "the second copy asks")
+        self.assertEqual(box["owner_hwnd"], 0)
+        windows = self.quorvel_windows()
+        self.assertEqual(windows["visible"], [0, 0], "two windows, neither shown")
+        # The first copy goes on capturing meanwhile. Its list cannot be told from
+        # the second copy's while both windows exist: read it afterwards, and let
+        # the stamp show that the capture came before the answer.
+        self.set_clipboard("while the second copy complains")
+        self.settle(1.0)
+        asked = self.local_now()
+        self.wait_for(lambda: self.local_now() > asked, "the clock to move on")
+
+        self.assertEqual(self.press_msgbox("ok")["rc"], 0)
+        self.assertEqual(second.wait(15), 0)
+        windows = self.quorvel_windows()
+        self.assertEqual(windows["hwnds"], [first_window["hwnd"]], "only the first copy's window")
+        line = self.list_items()[-1]
+        self.assertEqual(parse_line(line)[0], "while the second copy complains")
+        self.assertLessEqual(parse_line(line)[1], asked, "captured while the error was shown")
+
+        # The first copy keeps the hot key.
+        self.focus_other_app()
+        self.show_with_hot_key()
+        self.hide_with_hot_key()
+        self.assertTrue(first.running())
+        self.assertNotIn(VK_OEM_3, self.other_keys(), "the hot key reached the other program")
+
+
+if __name__ == "__main__":
+    harness.main()
