@@ -35,6 +35,8 @@ LocalTime LocalClockRead() {
 }
 
 char16_t LowerCaseUnit(char16_t unit) {
+  // Most text is ASCII: fold it without the search.
+  if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit;
   // Binary search for the last run whose first unit is <= unit.
   std::size_t lo = 0;
   std::size_t hi = sizeof kLowerRuns / sizeof kLowerRuns[0];
