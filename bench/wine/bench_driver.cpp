@@ -1,0 +1,567 @@
+// The other programs of the Wine benchmarks (scripts/bench-wine.sh): puts
+// texts on the clipboard and times until Quorvel's list shows them, holds the
+// clipboard open in a loop and counts refusals, reads the counters that the
+// counted variants publish, starts Quorvel and times its start-up, and answers
+// the find prompt. The clipboard is opened with a window of the driver's own,
+// as a real program would.
+//   bench_driver [--out FILE] COMMAND ARGS
+//   set CHARS TAG            a text of CHARS characters starting with TAG; when
+//                            Quorvel runs, waits for its list to grow
+//   turns MS                 turns of a counted Quorvel over MS milliseconds;
+//                            FILE.begin appears when the interval starts
+//   interfere MS             OpenClipboard/CloseClipboard for MS milliseconds
+//   latency COUNT TAG SOURCE [POLLMS]  COUNT new texts, each timed from
+//                            SetClipboardData to its list item: SOURCE "list"
+//                            polls LB_GETCOUNT (POLLMS apart), "stamp" takes
+//                            the time of the addition from the counters
+//   fill COUNT TAG           COUNT distinct texts, each once the list took the
+//                            one before (LB_GETCOUNT polled without a pause)
+//   respond COUNT            round trips of WM_NULL to the main window
+//   startup EXE RUNS         starts EXE RUNS times: times to its window, to the
+//                            first message it answers (its loop runs), and
+//                            whether the hot key is then taken
+//   find TEXT                answers the open find prompt with TEXT and times
+//                            until the list selection moves
+// Results are one JSON object in FILE (times in microseconds). Exit code 0:
+// done; 1: failed (the JSON says where); 2: bad command line.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "bench_counters.h"
+
+namespace {
+
+constexpr wchar_t kQuorvelClass[] = L"WindowClass_0";
+constexpr wchar_t kQuorvelTitle[] = L"quorvel";
+constexpr wchar_t kOwnerClass[] = L"QuorvelBenchDriver";
+constexpr UINT kHotKeyModifiers = MOD_ALT | MOD_NOREPEAT;
+constexpr UINT kHotKeyScanCode = 0x29;
+constexpr int kRequesterEditId = 10;
+constexpr int kRequesterOkId = 1000;
+
+// ---------------------------------------------------------------------------
+// Output.
+
+class Json {
+ public:
+  void Int(const char* key, long long value) { Raw(key, std::to_string(value)); }
+  void Bool(const char* key, bool value) { Raw(key, value ? "true" : "false"); }
+  void Text(const char* key, const char* value) { Raw(key, std::string("\"") + value + "\""); }
+  void Ints(const char* key, const std::vector<long long>& values) {
+    std::string list = "[";
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (i) list += ',';
+      list += std::to_string(values[i]);
+    }
+    Raw(key, list + "]");
+  }
+  [[nodiscard]] std::string Finish() const { return "{" + body_ + "}\n"; }
+
+ private:
+  void Raw(const char* key, const std::string& value) {
+    if (!body_.empty()) body_ += ',';
+    body_ += '"';
+    body_ += key;
+    body_ += "\":";
+    body_ += value;
+  }
+  std::string body_;
+};
+
+std::wstring WindowsPath(const std::wstring& path) {
+  if (path.empty() || path[0] != L'/') return path;
+  std::wstring out = L"Z:" + path;
+  for (wchar_t& c : out) {
+    if (c == L'/') c = L'\\';
+  }
+  return out;
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& text) {
+  FILE* out = path.empty() ? stdout : _wfopen(WindowsPath(path).c_str(), L"wb");
+  if (!out) return false;
+  std::fwrite(text.data(), 1, text.size(), out);
+  if (out != stdout) std::fclose(out);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Time.
+
+int64_t Ticks() {
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+int64_t TicksPerSecond() {
+  LARGE_INTEGER frequency{};
+  QueryPerformanceFrequency(&frequency);
+  return frequency.QuadPart;
+}
+
+long long Micros(int64_t ticks) {
+  return static_cast<long long>(ticks * 1000000 / TicksPerSecond());
+}
+
+// NOTE: under Wine, a program that asks about the clipboard's formats sends a
+// message to the owner's window (at most every 2 s or so) and waits for it up
+// to 5 s; an owner that does not answer stalls the asker. Whenever the driver
+// may own the clipboard it waits here, answering messages.
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+void Pause(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    PumpMessages();
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Quorvel's windows and counters.
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+HWND FindDescendant(HWND parent, const wchar_t* className) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (_wcsicmp(ClassOf(child).c_str(), className) == 0) return child;
+    if (HWND inner = FindDescendant(child, className)) return inner;
+  }
+  return nullptr;
+}
+
+HWND QuorvelWindow() { return FindWindowW(kQuorvelClass, kQuorvelTitle); }
+
+HWND QuorvelList() {
+  HWND window = QuorvelWindow();
+  return window ? FindDescendant(window, L"ListBox") : nullptr;
+}
+
+// A message to another process's control; -1 when it did not answer in time.
+long long Ask(HWND window, UINT message, DWORD timeoutMs = 60000) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, timeoutMs, &result)) return -1;
+  return static_cast<long long>(static_cast<LRESULT>(result));
+}
+
+// The counters of a counted Quorvel, or null when none runs.
+const quorvel::bench::Counters* OpenCounters() {
+  HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, quorvel::bench::kCountersName);
+  if (!mapping) return nullptr;
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(quorvel::bench::Counters));
+  // The view keeps the block alive; no handle stays open to keep it past the
+  // program that made it.
+  CloseHandle(mapping);
+  return static_cast<const quorvel::bench::Counters*>(view);
+}
+
+// ---------------------------------------------------------------------------
+// The clipboard, through a window of the driver's own.
+
+HWND g_owner = nullptr;
+
+bool CreateOwner() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kOwnerClass;
+  RegisterClassW(&windowClass);
+  g_owner = CreateWindowExW(0, kOwnerClass, L"bench driver", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  return g_owner != nullptr;
+}
+
+// Opens the clipboard, retrying while another program holds it (up to 5 s).
+bool OpenOwned() {
+  const ULONGLONG end = GetTickCount64() + 5000;
+  while (!OpenClipboard(g_owner)) {
+    if (GetTickCount64() >= end) return false;
+    PumpMessages();
+    Sleep(0);
+  }
+  return true;
+}
+
+// A text of chars characters that starts with tag: lines of 64 characters.
+std::wstring MakeText(size_t chars, const std::wstring& tag) {
+  static const wchar_t kFiller[] = L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
+  std::wstring text = tag;
+  text.reserve(chars > tag.size() ? chars : tag.size());
+  size_t column = text.size();
+  while (text.size() < chars) {
+    if (column >= 62 && text.size() + 2 <= chars) {
+      text += L"\r\n";
+      column = 0;
+    } else {
+      text += kFiller[text.size() % (sizeof kFiller / sizeof kFiller[0] - 1)];
+      ++column;
+    }
+  }
+  return text;
+}
+
+HGLOBAL MakeBlock(const std::wstring& text) {
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!block) return nullptr;
+  void* p = GlobalLock(block);
+  if (!p) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  std::memcpy(p, text.c_str(), bytes);
+  GlobalUnlock(block);
+  return block;
+}
+
+struct SetTimes {
+  bool ok = false;
+  int64_t beforeSet = 0;   // just before SetClipboardData
+  int64_t afterClose = 0;  // just after CloseClipboard
+};
+
+// Replaces the clipboard with text; the block is ready before the clipboard
+// opens, so it is held only for the transfer itself.
+SetTimes SetText(const std::wstring& text) {
+  SetTimes times;
+  HGLOBAL block = MakeBlock(text);
+  if (!block) return times;
+  if (!OpenOwned()) {
+    GlobalFree(block);
+    return times;
+  }
+  EmptyClipboard();
+  times.beforeSet = Ticks();
+  times.ok = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+  if (!times.ok) GlobalFree(block);  // the clipboard owns it only once accepted
+  CloseClipboard();
+  times.afterClose = Ticks();
+  return times;
+}
+
+// Waits until the list holds more than count items; the time it was seen, or 0.
+int64_t WaitForListAbove(HWND list, long long count, DWORD pollMs, DWORD timeoutMs,
+                         long long* seen = nullptr) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    const long long now = Ask(list, LB_GETCOUNT);
+    const int64_t at = Ticks();
+    if (seen) *seen = now;
+    if (now > count) return at;
+    if (now < 0 || GetTickCount64() >= end) return 0;
+    if (pollMs) Pause(pollMs);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Commands. Each fills json and returns true when it did its thing.
+
+bool CmdSet(const std::vector<std::wstring>& args, Json& json) {
+  if (args.size() != 2) return false;
+  const std::wstring text = MakeText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1]);
+  HWND list = QuorvelList();
+  const long long before = list ? Ask(list, LB_GETCOUNT) : -1;
+  const SetTimes times = SetText(text);
+  json.Bool("set", times.ok);
+  json.Int("chars", static_cast<long long>(text.size()));
+  json.Int("set_us", Micros(times.afterClose - times.beforeSet));
+  if (!times.ok || !list) return times.ok;
+  long long after = -1;
+  const int64_t seen = WaitForListAbove(list, before, 1, 120000, &after);
+  json.Int("count_before", before);
+  json.Int("count_after", after);
+  json.Bool("captured", seen != 0);
+  if (seen) {
+    json.Int("capture_us", Micros(seen - times.beforeSet));
+    json.Int("capture_after_close_us", Micros(seen - times.afterClose));
+  }
+  return seen != 0;
+}
+
+bool CmdTurns(const std::vector<std::wstring>& args, const std::wstring& out, Json& json) {
+  if (args.size() != 1) return false;
+  const DWORD ms = static_cast<DWORD>(_wtoi(args[0].c_str()));
+  const quorvel::bench::Counters* counters = OpenCounters();
+  // Let this program's own start-up traffic with the server die down first.
+  Pause(500);
+  if (!out.empty() && !WriteTextFile(out + L".begin", "begin\n")) return false;
+  const int64_t turns0 = counters ? counters->turns : 0;
+  const int64_t t0 = Ticks();
+  Pause(ms);
+  const int64_t turns1 = counters ? counters->turns : 0;
+  const int64_t t1 = Ticks();
+  json.Bool("counted", counters != nullptr);
+  json.Int("elapsed_us", Micros(t1 - t0));
+  if (counters) json.Int("turns", turns1 - turns0);
+  return true;
+}
+
+bool CmdInterfere(const std::vector<std::wstring>& args, Json& json) {
+  if (args.size() != 1) return false;
+  const int64_t span = TicksPerSecond() * _wtoi(args[0].c_str()) / 1000;
+  long long attempts = 0;
+  long long failures = 0;
+  const int64_t start = Ticks();
+  int64_t now = start;
+  while (now - start < span) {
+    ++attempts;
+    if (OpenClipboard(g_owner)) {
+      CloseClipboard();
+    } else {
+      ++failures;
+    }
+    now = Ticks();
+  }
+  json.Int("attempts", attempts);
+  json.Int("failures", failures);
+  json.Int("elapsed_us", Micros(now - start));
+  return true;
+}
+
+bool CmdLatency(const std::vector<std::wstring>& args, Json& json) {
+  if (args.size() < 3) return false;
+  const int count = _wtoi(args[0].c_str());
+  const std::wstring& tag = args[1];
+  const bool stamped = args[2] == L"stamp";
+  const DWORD pollMs = args.size() > 3 ? static_cast<DWORD>(_wtoi(args[3].c_str())) : 1;
+  HWND list = QuorvelList();
+  const quorvel::bench::Counters* counters = stamped ? OpenCounters() : nullptr;
+  json.Bool("list", list != nullptr);
+  if (!list || (stamped && !counters)) return false;
+
+  std::vector<long long> latencies;
+  std::vector<long long> setTimes;  // SetClipboardData to CloseClipboard returned
+  uint32_t random = 12345;
+  for (int i = 0; i < count; ++i) {
+    const long long before = Ask(list, LB_GETCOUNT);
+    const int64_t addsBefore = counters ? counters->listAdds : 0;
+    const SetTimes times = SetText(tag + L" " + std::to_wstring(i));
+    if (!times.ok) break;
+    int64_t appeared = 0;
+    if (stamped) {
+      const ULONGLONG end = GetTickCount64() + 10000;
+      while (counters->listAdds == addsBefore && GetTickCount64() < end) Pause(1);
+      // The stamp is taken inside Quorvel once the item is in; the list is
+      // then asked, once, that it really grew.
+      if (counters->listAdds != addsBefore && Ask(list, LB_GETCOUNT) > before) {
+        appeared = counters->lastAddTicks;
+      }
+    } else {
+      appeared = WaitForListAbove(list, before, pollMs, 10000);
+    }
+    if (!appeared) break;
+    latencies.push_back(Micros(appeared - times.beforeSet));
+    setTimes.push_back(Micros(times.afterClose - times.beforeSet));
+    // A pause of 1 to 4 ms, so that changes do not fall in step with the loop.
+    random = random * 1103515245u + 12345u;
+    Pause(1 + (random >> 16) % 4);
+  }
+  json.Int("done", static_cast<long long>(latencies.size()));
+  json.Ints("latency_us", latencies);
+  json.Ints("set_us", setTimes);
+  return static_cast<int>(latencies.size()) == count;
+}
+
+bool CmdFill(const std::vector<std::wstring>& args, Json& json) {
+  if (args.size() != 2) return false;
+  const int count = _wtoi(args[0].c_str());
+  HWND list = QuorvelList();
+  json.Bool("list", list != nullptr);
+  if (!list) return false;
+  const long long start = Ask(list, LB_GETCOUNT);
+  const int64_t t0 = Ticks();
+  int done = 0;
+  long long seen = start;
+  for (; done < count; ++done) {
+    if (!SetText(args[1] + L" " + std::to_wstring(done)).ok) break;
+    if (!WaitForListAbove(list, start + done, 0, 10000, &seen)) break;
+  }
+  json.Int("done", done);
+  json.Int("count", seen);
+  json.Int("elapsed_us", Micros(Ticks() - t0));
+  return done == count;
+}
+
+bool CmdRespond(const std::vector<std::wstring>& args, Json& json) {
+  if (args.size() != 1) return false;
+  HWND window = QuorvelWindow();
+  json.Bool("window", window != nullptr);
+  if (!window) return false;
+  std::vector<long long> trips;
+  long long timeouts = 0;
+  for (int i = 0; i < _wtoi(args[0].c_str()); ++i) {
+    const int64_t t0 = Ticks();
+    if (Ask(window, WM_NULL, 5000) < 0) ++timeouts;
+    trips.push_back(Micros(Ticks() - t0));
+    Pause(10);
+  }
+  json.Ints("round_trip_us", trips);
+  json.Int("timeouts", timeouts);
+  return timeouts == 0;
+}
+
+// One start: process start to window 0, to the first message its loop
+// answers, and (counted variants) to the first turn of its loop.
+bool StartOnce(const std::wstring& exe, Json& json, std::vector<long long>& toWindow,
+               std::vector<long long>& toAnswer, std::vector<long long>& toTurn,
+               long long& hotKeyFree) {
+  if (QuorvelWindow()) return false;  // an earlier one would be mistaken for it
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  const int64_t t0 = Ticks();
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    json.Int("create_process_error", static_cast<long long>(GetLastError()));
+    return false;
+  }
+  bool ok = false;
+  HWND window = nullptr;
+  const ULONGLONG end = GetTickCount64() + 20000;
+  while (!(window = QuorvelWindow()) && GetTickCount64() < end) Pause(1);
+  if (window) {
+    toWindow.push_back(Micros(Ticks() - t0));
+    // NOTE: nothing in Quorvel's start-up takes messages sent by other
+    // threads; the first answer comes from the loop (or from the hot-key
+    // error box), so only then is the hot key tried here, never racing it.
+    if (Ask(window, WM_NULL, 20000) >= 0) {
+      toAnswer.push_back(Micros(Ticks() - t0));
+      if (const quorvel::bench::Counters* counters = OpenCounters()) {
+        while (counters->turns == 0 && GetTickCount64() < end) Sleep(0);
+        toTurn.push_back(Micros(Ticks() - t0));
+        UnmapViewOfFile(counters);
+      }
+      const UINT key = MapVirtualKeyW(kHotKeyScanCode, MAPVK_VSC_TO_VK);
+      if (RegisterHotKey(nullptr, 1, kHotKeyModifiers, key)) {
+        UnregisterHotKey(nullptr, 1);
+        ++hotKeyFree;
+      }
+      ok = true;
+    }
+  }
+  TerminateProcess(process.hProcess, 0);
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Its window goes with the process, a moment later under Wine.
+  const ULONGLONG gone = GetTickCount64() + 5000;
+  while (QuorvelWindow() && GetTickCount64() < gone) Pause(5);
+  return ok;
+}
+
+bool CmdStartup(const std::vector<std::wstring>& args, Json& json) {
+  if (args.size() != 2) return false;
+  std::vector<long long> toWindow, toAnswer, toTurn;
+  long long hotKeyFree = 0;
+  bool ok = true;
+  for (int i = 0; i < _wtoi(args[1].c_str()) && ok; ++i) {
+    ok = StartOnce(WindowsPath(args[0]), json, toWindow, toAnswer, toTurn, hotKeyFree);
+    Pause(200);
+  }
+  json.Ints("window_us", toWindow);
+  json.Ints("answer_us", toAnswer);
+  json.Ints("first_turn_us", toTurn);
+  json.Int("hot_key_free", hotKeyFree);
+  return ok && hotKeyFree == 0;
+}
+
+bool CmdFind(const std::vector<std::wstring>& args, Json& json) {
+  if (args.size() != 1) return false;
+  HWND list = QuorvelList();
+  HWND dialog = nullptr;
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (GetTickCount64() < end) {
+    dialog = FindWindowW(L"InputRequester", nullptr);
+    if (dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, kRequesterOkId)) break;
+    dialog = nullptr;
+    Pause(20);
+  }
+  json.Bool("prompt", dialog != nullptr);
+  if (!dialog || !list) return false;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, kRequesterEditId), WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(args[0].c_str()), SMTO_NORMAL, 5000, &ignored);
+  const long long before = Ask(list, LB_GETCURSEL);
+  const int64_t t0 = Ticks();
+  SendMessageTimeoutW(GetDlgItem(dialog, kRequesterOkId), BM_CLICK, 0, 0, SMTO_NORMAL, 5000,
+                      &ignored);
+  long long selected = before;
+  const ULONGLONG findEnd = GetTickCount64() + 120000;
+  while (selected == before && GetTickCount64() < findEnd) {
+    selected = Ask(list, LB_GETCURSEL, 120000);
+    if (selected == before) Pause(1);
+  }
+  json.Int("selected_before", before);
+  json.Int("selected", selected);
+  json.Int("count", Ask(list, LB_GETCOUNT));
+  json.Int("find_us", Micros(Ticks() - t0));
+  return selected != before;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring out;
+  std::vector<std::wstring> args;
+  for (int i = 1; i < argc; ++i) {
+    if (std::wstring(argv[i]) == L"--out" && i + 1 < argc) {
+      out = argv[++i];
+    } else {
+      args.emplace_back(argv[i]);
+    }
+  }
+  if (args.empty() || !CreateOwner()) {
+    std::fputs("usage: bench_driver [--out FILE] set|turns|interfere|latency|fill|respond|"
+               "startup|find ARGS\n",
+               stderr);
+    return 2;
+  }
+  const std::wstring command = args.front();
+  args.erase(args.begin());
+  Json json;
+  bool known = true;
+  bool ok = false;
+  if (command == L"set") {
+    ok = CmdSet(args, json);
+  } else if (command == L"turns") {
+    ok = CmdTurns(args, out, json);
+  } else if (command == L"interfere") {
+    ok = CmdInterfere(args, json);
+  } else if (command == L"latency") {
+    ok = CmdLatency(args, json);
+  } else if (command == L"fill") {
+    ok = CmdFill(args, json);
+  } else if (command == L"respond") {
+    ok = CmdRespond(args, json);
+  } else if (command == L"startup") {
+    ok = CmdStartup(args, json);
+  } else if (command == L"find") {
+    ok = CmdFind(args, json);
+  } else {
+    known = false;
+  }
+  if (!known) return 2;
+  json.Bool("ok", ok);
+  if (!WriteTextFile(out, json.Finish())) return 1;
+  // The caller takes the end of an interval from the result file's arrival;
+  // this program's own shut-down then falls outside it.
+  if (command == L"turns") Pause(300);
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,150 @@
+// Entry point of the counted variants: the application on the Win32 platform,
+// seen through a platform that forwards every operation unchanged and, on the
+// way, counts the turns of the loop and stamps each addition to the history
+// list in shared memory (bench_counters.h). Built only for the benchmarks.
+#include <windows.h>
+// NOTE: <windows.h> maps MapVirtualKey to MapVirtualKeyW, which would rename
+// the platform operation of the same name here.
+#undef MapVirtualKey
+
+#include "app/application.h"
+#include "bench_counters.h"
+#include "ui/win32_platform.h"
+
+namespace quorvel::bench {
+namespace {
+
+int64_t Ticks() {
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+// A stand-in when the shared block cannot be made, so the program still runs.
+Counters g_unshared{};
+
+Counters& OpenCounters() {
+  // The mapping lives as long as the process; the driver opens it by name.
+  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      sizeof(Counters), kCountersName);
+  void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(Counters)) : nullptr;
+  auto* counters = view ? static_cast<Counters*>(view) : &g_unshared;
+  counters->turns = 0;
+  counters->listAdds = 0;
+  counters->lastAddTicks = 0;
+  counters->startTicks = Ticks();
+  return *counters;
+}
+
+class CountingPlatform final : public Platform {
+ public:
+  CountingPlatform(Platform& inner, Counters& counters) : inner_(inner), counters_(counters) {}
+
+  int64_t EventNext(int32_t timeout) override {
+    counters_.turns = counters_.turns + 1;
+    return inner_.EventNext(timeout);
+  }
+  int64_t GadgetAddItem(int64_t gadget, int64_t position, std::u16string_view text) override {
+    const int64_t result = inner_.GadgetAddItem(gadget, position, text);
+    if (gadget == kListView) {
+      counters_.lastAddTicks = Ticks();
+      counters_.listAdds = counters_.listAdds + 1;
+    }
+    return result;
+  }
+
+  // Everything else passes straight through.
+  void RuntimeStart() override { inner_.RuntimeStart(); }
+  void RuntimeEnd() override { inner_.RuntimeEnd(); }
+  int64_t WindowOpen(int64_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                     std::u16string_view title, uint32_t flags) override {
+    return inner_.WindowOpen(number, x, y, width, height, title, flags);
+  }
+  int64_t WindowClientWidth(int64_t number) override { return inner_.WindowClientWidth(number); }
+  int64_t WindowClientHeight(int64_t number) override {
+    return inner_.WindowClientHeight(number);
+  }
+  WindowRef WindowHandle(int64_t number) override { return inner_.WindowHandle(number); }
+  void WindowSetHidden(int64_t number, int32_t hidden) override {
+    inner_.WindowSetHidden(number, hidden);
+  }
+  int64_t ActiveWindowNumber() override { return inner_.ActiveWindowNumber(); }
+  int64_t ListViewCreate(int64_t number, int32_t x, int32_t y, int32_t width,
+                         int32_t height) override {
+    return inner_.ListViewCreate(number, x, y, width, height);
+  }
+  int64_t EditorCreate(int64_t number, int32_t x, int32_t y, int32_t width,
+                       int32_t height) override {
+    return inner_.EditorCreate(number, x, y, width, height);
+  }
+  void GadgetSetHidden(int64_t gadget, int64_t hidden) override {
+    inner_.GadgetSetHidden(gadget, hidden);
+  }
+  void GadgetFocus(int64_t gadget) override { inner_.GadgetFocus(gadget); }
+  int64_t GadgetGetState(int64_t gadget) override { return inner_.GadgetGetState(gadget); }
+  void GadgetSetState(int64_t gadget, int64_t state) override {
+    inner_.GadgetSetState(gadget, state);
+  }
+  int64_t GadgetItemCount(int64_t gadget) override { return inner_.GadgetItemCount(gadget); }
+  void GadgetRemoveItem(int64_t gadget, int64_t index) override {
+    inner_.GadgetRemoveItem(gadget, index);
+  }
+  void GadgetClearItems(int64_t gadget) override { inner_.GadgetClearItems(gadget); }
+  std::u16string GadgetItemText(int64_t gadget, int64_t index) override {
+    return inner_.GadgetItemText(gadget, index);
+  }
+  void GadgetSetText(int64_t gadget, std::u16string_view text) override {
+    inner_.GadgetSetText(gadget, text);
+  }
+  uintptr_t ShortcutAdd(int64_t window, int32_t shortcut, int32_t item) override {
+    return inner_.ShortcutAdd(window, shortcut, item);
+  }
+  int64_t CurrentEventItem() override { return inner_.CurrentEventItem(); }
+  int32_t EventPost(int32_t code, int64_t window, int64_t object, int64_t type) override {
+    return inner_.EventPost(code, window, object, type);
+  }
+  int64_t MessageDialog(std::u16string_view title, std::u16string_view text,
+                        int64_t flags) override {
+    return inner_.MessageDialog(title, text, flags);
+  }
+  std::u16string InputDialog(std::u16string_view title, std::u16string_view message,
+                             std::u16string_view defaultText) override {
+    return inner_.InputDialog(title, message, defaultText);
+  }
+  std::u16string ClipboardGetText() override { return inner_.ClipboardGetText(); }
+  int64_t ClipboardSetText(std::u16string_view text) override {
+    return inner_.ClipboardSetText(text);
+  }
+  bool ClipboardReadText(std::u16string& text) override { return inner_.ClipboardReadText(text); }
+  uint32_t ClipboardSequenceNumber() override { return inner_.ClipboardSequenceNumber(); }
+  int64_t DateNow() override { return inner_.DateNow(); }
+  uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) override {
+    return inner_.MapVirtualKey(code, mapType);
+  }
+  int32_t RegisterHotKey(WindowRef window, int32_t id, uint32_t modifiers,
+                         uint32_t virtualKey) override {
+    return inner_.RegisterHotKey(window, id, modifiers, virtualKey);
+  }
+  int32_t SetForegroundWindow(WindowRef window) override {
+    return inner_.SetForegroundWindow(window);
+  }
+
+ private:
+  Platform& inner_;
+  Counters& counters_;
+};
+
+}  // namespace
+}  // namespace quorvel::bench
+
+// The same start as the shipped program (app/win32_main.cpp).
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  GetModuleHandleW(nullptr);
+  HANDLE heap = HeapCreate(0, 4096, 0);
+  quorvel::bench::CountingPlatform platform(quorvel::Win32Platform(),
+                                            quorvel::bench::OpenCounters());
+  quorvel::Application application(platform);
+  const int code = application.Run();
+  if (heap != nullptr) HeapDestroy(heap);
+  return code;
+}
