@@ -1,7 +1,6 @@
 // Find in history: a prompt for the search text, then steps through the list
 // lines that contain it, ignoring letter case, without wrapping around.
 #include "app/application.h"
-#include "runtime/text.h"
 
 namespace quorvel {
 
@@ -20,7 +19,9 @@ int64_t Application::FindStep(int64_t step) {
   auto i = static_cast<int64_t>(ChooseNumber(step == 0, 0, static_cast<double>(selected + step)));
   const auto delta = static_cast<int64_t>(ChooseNumber(step == 0, 1, static_cast<double>(step)));
   while (step == -1 ? i >= 0 : i < platform_.GadgetItemCount(kListView)) {
-    if (TextFind(platform_.GadgetItemText(kListView, i), state_.searchText, 0, 1) != 0) {
+    // The history holds each line's whole text; the list may show a long one cut.
+    if (static_cast<size_t>(i) < state_.history.Size() &&
+        EntryLineContains(state_.history.At(static_cast<size_t>(i)), state_.searchText)) {
       platform_.GadgetSetState(kListView, i);
       break;
     }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "runtime/text.h"
+
 namespace quorvel {
 
 int64_t HistoryList::Find(std::u16string_view text) const {
@@ -26,7 +28,22 @@ void HistoryList::Remove(size_t index) {
 
 void HistoryList::Clear() { entries_.clear(); }
 
-std::u16string EntryDisplayLine(const HistoryEntry& entry) { return entry.text + entry.stamp; }
+std::u16string EntryDisplayLine(const HistoryEntry& entry) {
+  if (entry.text.size() <= kLineTextLimit) return entry.text + entry.stamp;
+  size_t shown = kLineTextLimit;
+  // Never end on the first half of a surrogate pair.
+  if (entry.text[shown - 1] >= 0xD800 && entry.text[shown - 1] <= 0xDBFF) --shown;
+  return entry.text.substr(0, shown) + u"\u2026" + entry.stamp;
+}
+
+bool EntryLineContains(const HistoryEntry& entry, std::u16string_view pattern) {
+  if (pattern.empty()) return false;
+  if (TextFindIgnoreCase(entry.text, pattern) != std::u16string_view::npos) return true;
+  // A match that starts in the text and runs on into the stamp.
+  const size_t tail = std::min(entry.text.size(), pattern.size() - 1);
+  const std::u16string seam = entry.text.substr(entry.text.size() - tail) + entry.stamp;
+  return TextFindIgnoreCase(seam, pattern) != std::u16string_view::npos;
+}
 
 std::u16string ChooseText(int64_t condition, std::u16string_view first,
                           std::u16string_view second) {

@@ -35,8 +35,18 @@ class HistoryList {
   std::vector<HistoryEntry> entries_;
 };
 
-// The list line of an entry: its text followed directly by its stamp.
+// The most characters of a text that its list line shows. A line of many
+// megabytes would take the list seconds to draw and hold a second copy of the
+// text; a million characters are far wider than any screen.
+inline constexpr size_t kLineTextLimit = size_t{1} << 20;
+
+// The list line of an entry: its text followed directly by its stamp. A text
+// longer than kLineTextLimit shows its beginning and "…" before the stamp.
 std::u16string EntryDisplayLine(const HistoryEntry& entry);
+
+// True when the entry's whole line (all of its text, then its stamp) contains
+// pattern, ignoring letter case; false for the empty pattern.
+bool EntryLineContains(const HistoryEntry& entry, std::u16string_view pattern);
 
 // The first text when condition is not 0, else the second.
 std::u16string ChooseText(int64_t condition, std::u16string_view first, std::u16string_view second);

@@ -109,6 +109,29 @@ TEST_F(Capture, AClockPastTheDateRangeGivesAStampThatIsPlainlyNoTime) {
   EXPECT_EQ(line, u"late \u00AB????" u"-??" u"-?? ??:??:?? ??\u00BB");
 }
 
+TEST_F(Capture, AVeryLongTextIsKeptWholeAndItsLineIsCut) {
+  Start();
+  std::u16string text(kLineTextLimit + 1, u'a');
+  Copy(text);
+  ASSERT_EQ(Texts(), std::vector<std::u16string>{text});
+  const std::u16string line = platform.ListItems().at(0);
+  EXPECT_EQ(line, text.substr(0, kLineTextLimit) + u"\u2026 \u00AB2024-05-01 01:45:00 PM\u00BB");
+  // A text of exactly the limit is shown whole.
+  text.resize(kLineTextLimit);
+  Copy(text);
+  EXPECT_EQ(platform.ListItems().at(1), text + u" \u00AB2024-05-01 01:45:00 PM\u00BB");
+  // The cut never leaves half of a surrogate pair.
+  text.replace(kLineTextLimit - 1, 1, u"\U0001F600");
+  Copy(text);
+  EXPECT_EQ(platform.ListItems().at(2).substr(kLineTextLimit - 2, 2), u"a\u2026");
+  // Copied back, the whole text goes to the clipboard.
+  ShowWindow();
+  platform.GadgetSetState(kListView, 0);
+  Press(kReturn);
+  EXPECT_EQ(platform.Clipboard()->size(), kLineTextLimit + 1);
+  ExpectListInStep();
+}
+
 TEST_F(Capture, AfterClearingTheNextTextIsTheOnlyEntryAndSelected) {
   Start();
   Copy(u"A");

@@ -66,6 +66,34 @@ TEST_F(Find, ASearchCanMatchTheStamps) {
   EXPECT_EQ(platform.ListSelection(), 1);
 }
 
+TEST_F(Find, MatchesAcrossTheSeamOfTextAndStamp) {
+  StartWithFruit();
+  Search(u"BANANA \u00AB2024");
+  EXPECT_EQ(platform.ListSelection(), 1);
+  Search(u"apple \u00AB2023");
+  EXPECT_EQ(platform.ListSelection(), 0);
+  Press(kF3);
+  EXPECT_EQ(platform.ListSelection(), 0) << "pineapple was stamped in 2024";
+}
+
+TEST_F(Find, SearchesTheWholeTextOfAnEntryWhoseLineIsCut) {
+  Start();
+  Copy(u"short");
+  std::u16string longText(kLineTextLimit + 10, u'x');
+  longText.replace(kLineTextLimit + 2, 6, u"needle");
+  Copy(longText);
+  Copy(u"last");
+  ShowWindow();
+  Search(u"NEEDLE");
+  EXPECT_EQ(platform.ListSelection(), 1);
+  // Where the cut line and the whole line differ, the whole line counts.
+  platform.GadgetSetState(kListView, 0);
+  Search(u"\u2026");
+  EXPECT_EQ(platform.ListSelection(), 0);
+  Search(u"xx \u00AB2024");
+  EXPECT_EQ(platform.ListSelection(), 1);
+}
+
 TEST_F(Find, ACancelledPromptEmptiesTheSearchAndF3DoesNothing) {
   StartWithFruit();
   Search(u"apple");
