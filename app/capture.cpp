@@ -36,23 +36,34 @@ std::u16string Application::TimeOfDayText(int64_t showSeconds) {
          ChooseText(showSeconds != 0, u":" + TwoDigits(second), u"") + u" " + suffix;
 }
 
-// The benchmark build that measures what the sequence number saves defines
-// QUORVEL_CAPTURE_EVERY_TURN to read the clipboard on every turn instead.
+// The benchmark builds that measure what the sequence number saves define
+// QUORVEL_CAPTURE_EVERY_TURN to read the clipboard on every turn instead, or
+// QUORVEL_CAPTURE_NONE for a loop without the capture step at all (the floor
+// of the idle cost).
 #ifndef QUORVEL_CAPTURE_EVERY_TURN
 #define QUORVEL_CAPTURE_EVERY_TURN 0
 #endif
+#ifndef QUORVEL_CAPTURE_NONE
+#define QUORVEL_CAPTURE_NONE 0
+#endif
 
 void Application::CaptureClipboard() {
+  if (QUORVEL_CAPTURE_NONE) return;
   // Opening the clipboard only when it changed keeps an idle program from
   // copying a large text on every turn and from holding the clipboard when
-  // other programs want it. The number is taken before the read: a change
-  // landing during the read makes it differ again, and is read next turn.
-  // A system that cannot tell (0) is read on every turn.
+  // other programs want it. The number recorded is the one taken with the
+  // clipboard open, which belongs to exactly the contents read: a write that
+  // was still going on when the number was looked at (a large text takes a
+  // while) is not read a second time, and one that lands after the read makes
+  // the number differ again and is read next turn. A busy clipboard records
+  // nothing and is tried again next turn; a system that cannot tell (0) is
+  // read on every turn.
   const uint32_t sequence = platform_.ClipboardSequenceNumber();
   const bool unchanged = sequence != 0 && sequence == state_.clipSequence;
   if (unchanged && !QUORVEL_CAPTURE_EVERY_TURN) return;
-  if (!platform_.ClipboardReadText(state_.clipText)) return;  // busy: next turn
-  state_.clipSequence = sequence;
+  uint32_t readSequence = 0;
+  if (!platform_.ClipboardReadText(state_.clipText, readSequence)) return;
+  state_.clipSequence = readSequence;
   if (state_.clipText.empty()) return;
   if (state_.clipText == state_.lastClipText) return;
 

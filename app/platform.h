@@ -70,8 +70,11 @@ class Platform {
   virtual std::u16string ClipboardGetText() = 0;
   virtual int64_t ClipboardSetText(std::u16string_view text) = 0;
   // The same read, telling a clipboard that another program holds open
-  // (false: nothing was read, try again later) from one without text.
-  virtual bool ClipboardReadText(std::u16string& text) = 0;
+  // (false: nothing was read, try again later) from one without text. On
+  // success, sequence is the clipboard's sequence number taken while it was
+  // open for the read: no other program can change the contents then, so it
+  // is the number of exactly the contents read.
+  virtual bool ClipboardReadText(std::u16string& text, uint32_t& sequence) = 0;
   // The system's clipboard sequence number: it changes with every change of
   // the clipboard's contents (several steps at a time, and also when the same
   // text is set again). 0 when the system cannot tell.

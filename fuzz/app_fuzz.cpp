@@ -204,7 +204,8 @@ class Session {
     // The turn's capture step has seen the clipboard: a text that can be
     // read now is the text captured last.
     std::u16string now;
-    if (platform_.ClipboardReadText(now) && !now.empty()) {
+    uint32_t sequence = 0;
+    if (platform_.ClipboardReadText(now, sequence) && !now.empty()) {
       FUZZ_CHECK(app_.State().lastClipText == now, Describe(what) + " clipboard " + Show(now));
     }
     return true;

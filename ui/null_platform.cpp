@@ -233,14 +233,20 @@ std::u16string NullPlatform::InputDialog(std::u16string_view title, std::u16stri
 
 std::u16string NullPlatform::ClipboardGetText() {
   std::u16string text;
-  ClipboardReadText(text);
+  uint32_t sequence = 0;
+  ClipboardReadText(text, sequence);
   return text;
 }
 
-bool NullPlatform::ClipboardReadText(std::u16string& text) {
+bool NullPlatform::ClipboardReadText(std::u16string& text, uint32_t& sequence) {
   text.clear();
+  if (textBeforeNextOpen_) {
+    CopyText(*textBeforeNextOpen_);
+    textBeforeNextOpen_.reset();
+  }
   ++clipboardReads_;  // every attempt opens the clipboard, held or not
   if (clipboardHeld_) return false;
+  sequence = clipboardSequence_;
   // Text is read up to its first zero character; private text is not read.
   if (clipboard_ && !clipboardPrivate_) text = clipboard_->substr(0, clipboard_->find(u'\0'));
   return true;

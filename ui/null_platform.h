@@ -69,7 +69,7 @@ class NullPlatform final : public Platform {
                              std::u16string_view defaultText) override;
   std::u16string ClipboardGetText() override;
   int64_t ClipboardSetText(std::u16string_view text) override;
-  bool ClipboardReadText(std::u16string& text) override;
+  bool ClipboardReadText(std::u16string& text, uint32_t& sequence) override;
   uint32_t ClipboardSequenceNumber() override { return clipboardSequence_; }
   int64_t DateNow() override;
   uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) override;
@@ -97,6 +97,9 @@ class NullPlatform final : public Platform {
   // Another program holds the clipboard open: this program's reads and writes
   // fail; the holder itself may still change it (CopyText, CopyImage).
   void HoldClipboard(bool held) { clipboardHeld_ = held; }
+  // Another program's write of text that ends just before this program next
+  // opens the clipboard, after it looked at the sequence number.
+  void CopyTextBeforeNextOpen(std::u16string_view text) { textBeforeNextOpen_ = std::u16string(text); }
   // Another program's window comes to the front.
   void ActivateOtherProgram() { foreground_ = -1; }
   // The next answers of the message and input requesters, in order. Without
@@ -160,6 +163,7 @@ class NullPlatform final : public Platform {
   std::optional<std::u16string> clipboard_;
   bool clipboardPrivate_ = false;
   bool clipboardHeld_ = false;
+  std::optional<std::u16string> textBeforeNextOpen_;
   uint32_t clipboardSequence_ = 1;
   int64_t clipboardReads_ = 0;
 

@@ -119,10 +119,13 @@ std::u16string ClipboardGetText() {
   return OpenClipboardText();
 }
 
-bool ClipboardReadText(std::u16string& text) {
+bool ClipboardReadText(std::u16string& text, uint32_t* sequence) {
   text.clear();
   OpenedClipboard clipboard;
   if (!clipboard.IsOpen()) return false;
+  // Taken before any data is asked for: if the content is rendered on demand,
+  // that rendering may step the number, and is then read once more at most.
+  if (sequence) *sequence = GetClipboardSequenceNumber();
   if (!ClipboardContentIsPrivate()) text = OpenClipboardText();
   return true;
 }

@@ -17,8 +17,9 @@ namespace quorvel {
 // The clipboard's text as a clipboard history may record it: false when
 // another program holds the clipboard open (nothing was read). Content that
 // its source marked as not for monitors or histories (a password, say) reads
-// as the empty text, as does a clipboard without text.
-[[nodiscard]] bool ClipboardReadText(std::u16string& text);
+// as the empty text, as does a clipboard without text. On success, sequence
+// (when given) receives the clipboard's sequence number taken once it was open.
+[[nodiscard]] bool ClipboardReadText(std::u16string& text, uint32_t* sequence = nullptr);
 
 // True when the open clipboard carries one of the markers with which programs
 // ask clipboard monitors and histories not to record its content.

@@ -108,8 +108,8 @@ class Win32PlatformImpl final : public Platform {
   int64_t ClipboardSetText(std::u16string_view text) override {
     return quorvel::ClipboardSetText(text);
   }
-  bool ClipboardReadText(std::u16string& text) override {
-    return quorvel::ClipboardReadText(text);
+  bool ClipboardReadText(std::u16string& text, uint32_t& sequence) override {
+    return quorvel::ClipboardReadText(text, &sequence);
   }
   uint32_t ClipboardSequenceNumber() override { return ::GetClipboardSequenceNumber(); }
 

@@ -5,8 +5,9 @@ programs, starts the Wine desktop of the build folder and runs this; by hand:
     python3 bench/wine/bench_wine.py --build-dir build/bench-wine [--quick]
 
 Programs of the build folder it uses: app/quorvel.exe (the shipped program),
-bench/wine/quorvel_counted.exe and quorvel_every_turn.exe (the same sources with
-a turn counter; the second reads the clipboard on every turn), bench_driver.exe
+bench/wine/quorvel_counted.exe, quorvel_every_turn.exe and quorvel_no_capture.exe
+(the same sources with a turn counter; the second reads the clipboard on every
+turn, the third has no capture step: the floor of the idle cost), bench_driver.exe
 (the other programs), and probe.exe / other_app.exe of the end-to-end tests.
 CPU shares are in per cent of one core, from utime + stime in /proc/<pid>/stat.
 """
@@ -129,6 +130,7 @@ class Bench:
             "quorvel.exe": self.path("app/quorvel.exe"),
             "quorvel_counted": self.path("bench/wine/quorvel_counted.exe"),
             "quorvel_every_turn": self.path("bench/wine/quorvel_every_turn.exe"),
+            "quorvel_no_capture": self.path("bench/wine/quorvel_no_capture.exe"),
         }
         self.driver_exe = self.path("bench/wine/bench_driver.exe")
         self.calls = 0
@@ -229,17 +231,18 @@ class Bench:
         changes = 50 if self.quick else 200
         idle, interference, latency = [], [], []
         for size, label in ((KB, "1 KB"), (TEN_MB, "10 MB")):
-            for name in (None, "quorvel.exe", "quorvel_counted", "quorvel_every_turn"):
+            for name in (None, "quorvel.exe", "quorvel_counted", "quorvel_every_turn",
+                         "quorvel_no_capture"):
                 process = self.start_quorvel(name) if name else None
                 tag = "bench idle %s %s" % (label, name or "none")
                 self.driver("set", size, tag)
                 time.sleep(1.0)  # Wine's own clipboard traffic after a change dies down
                 shares = self.measure_idle(idle_seconds, process.pid if process else None)
                 idle.append({"clipboard": label, "build": name or "(none)", **shares})
-                if name != "quorvel_counted":
+                if name not in ("quorvel_counted", "quorvel_no_capture"):
                     result = self.driver("interfere", interfere_ms)
                     interference.append({"clipboard": label, "monitor": name or "(none)", **result})
-                if size == KB and name:
+                if size == KB and name and name != "quorvel_no_capture":
                     how = "list" if name == "quorvel.exe" else "stamp"
                     result = self.driver("latency", changes, "bench latency " + name, how, 1)
                     latency.append({"build": name, "observed": how, **result})

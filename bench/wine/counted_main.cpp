@@ -115,7 +115,9 @@ class CountingPlatform final : public Platform {
   int64_t ClipboardSetText(std::u16string_view text) override {
     return inner_.ClipboardSetText(text);
   }
-  bool ClipboardReadText(std::u16string& text) override { return inner_.ClipboardReadText(text); }
+  bool ClipboardReadText(std::u16string& text, uint32_t& sequence) override {
+    return inner_.ClipboardReadText(text, sequence);
+  }
   uint32_t ClipboardSequenceNumber() override { return inner_.ClipboardSequenceNumber(); }
   int64_t DateNow() override { return inner_.DateNow(); }
   uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) override {

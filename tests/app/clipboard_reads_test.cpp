@@ -38,6 +38,23 @@ TEST_F(ClipboardReads, AChangeWhileTheClipboardIsHeldIsCapturedOnceReleased) {
   ExpectListInStep();
 }
 
+TEST_F(ClipboardReads, AWriteEndingBetweenTheLookAndTheOpenIsReadOnce) {
+  Start();
+  Copy(u"A");
+  const int64_t reads = platform.ClipboardReads();
+  // The turn sees A's number, then opens the clipboard just after another
+  // program finished writing B (a large text takes that long to write).
+  platform.CopyTextBeforeNextOpen(u"B");
+  platform.CopyText(u"A again");  // so that the next turn looks
+  ASSERT_TRUE(Turn());
+  EXPECT_EQ(Texts().back(), u"B");
+  EXPECT_EQ(platform.ClipboardReads(), reads + 1);
+  // What was read is what the number names: no second read of B.
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(Turn());
+  EXPECT_EQ(platform.ClipboardReads(), reads + 1);
+  EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B"}));
+}
+
 TEST_F(ClipboardReads, TheSameTextSetAgainIsReadButCapturesNothing) {
   Start();
   Copy(u"A");
