@@ -58,7 +58,7 @@ Looking from outside (probe.exe; each call about 0.15 s; dicts as probe prints t
     quorvel_windows()     {"count","hwnds","pids","visible"}: every window titled quorvel
     local_now()           datetime of the local clock as Windows programs read it
     windows_clipboard()   the CF_UNICODETEXT a Windows program reads now (None if none)
-    set_windows_clipboard(text)  a Windows program (the probe) sets the clipboard
+    set_windows_clipboard(text)  a Windows program (the probe) sets the clipboard; fails the test if it cannot
     send_input(*chords)   SendInput from a Wine process ("alt+grave", "shift+F3")
     probe(command, *args, **options)   any probe command; options become --name value
 
@@ -410,7 +410,9 @@ class QuorvelTestCase(unittest.TestCase):
         return r.get("text") if r.get("available") else None
 
     def set_windows_clipboard(self, text):
-        return self.desktop.probe("clip-set", file=self.desktop.text_file(text))
+        result = self.desktop.probe("clip-set", file=self.desktop.text_file(text))
+        self.assertTrue(result.get("ok"), "the probe could not set the clipboard: %r" % (result,))
+        return result
 
     def clip_source(self, *args, name="clip_source"):
         """Starts clip_source.exe (see there) as another program writing the clipboard."""

@@ -410,9 +410,34 @@ bool CmdRequesterPress(const Options& o, Json& json) {
   return false;
 }
 
+// Opens the clipboard as careful programs do: another program (or Wine's own
+// clipboard bridge) may hold it for a moment, so busy is retried for up to
+// five seconds. A wait is written down with who held the clipboard first.
+bool OpenClipboardPatiently(Json& json) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    if (OpenClipboard(nullptr)) {
+      if (attempt) json.Int("open_waited_ms", attempt * 5LL);
+      return true;
+    }
+    if (attempt == 0) {
+      json.Int("open_error", static_cast<long long>(GetLastError()));
+      if (HWND holder = GetOpenClipboardWindow()) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(holder, &pid);
+        wchar_t name[256] = {};
+        GetClassNameW(holder, name, 256);
+        json.Int("holder_pid", static_cast<long long>(pid));
+        json.Text("holder_class", name);
+      }
+    }
+    Sleep(5);
+  }
+  return false;
+}
+
 bool CmdClipGet(Json& json) {
   json.Bool("available", IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE);
-  if (!OpenClipboard(nullptr)) return false;
+  if (!OpenClipboardPatiently(json)) return false;
   std::wstring text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     const size_t units = GlobalSize(data) / sizeof(wchar_t);
@@ -429,8 +454,8 @@ bool CmdClipGet(Json& json) {
 bool CmdClipSet(const Options& o, Json& json) {
   std::wstring text = o.text;
   if (!o.file.empty() && !ReadUtf8File(o.file, text)) return false;
-  if (!OpenClipboard(nullptr)) return false;
-  EmptyClipboard();
+  if (!OpenClipboardPatiently(json)) return false;
+  if (!EmptyClipboard()) json.Int("empty_error", static_cast<long long>(GetLastError()));
   bool ok = false;
   const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
   if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
@@ -438,6 +463,7 @@ bool CmdClipSet(const Options& o, Json& json) {
       std::memcpy(p, text.c_str(), bytes);
       GlobalUnlock(block);
       ok = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+      if (!ok) json.Int("set_error", static_cast<long long>(GetLastError()));
     }
     if (!ok) GlobalFree(block);
   }
