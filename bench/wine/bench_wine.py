@@ -233,9 +233,15 @@ class Bench:
         for size, label in ((KB, "1 KB"), (TEN_MB, "10 MB")):
             for name in (None, "quorvel.exe", "quorvel_counted", "quorvel_every_turn",
                          "quorvel_no_capture"):
-                process = self.start_quorvel(name) if name else None
                 tag = "bench idle %s %s" % (label, name or "none")
-                self.driver("set", size, tag)
+                if name == "quorvel_no_capture":
+                    # Set before it starts: the driver waits for a capture when it
+                    # finds a Quorvel list, and this build captures nothing.
+                    self.driver("set", size, tag)
+                    process = self.start_quorvel(name)
+                else:
+                    process = self.start_quorvel(name) if name else None
+                    self.driver("set", size, tag)
                 time.sleep(1.0)  # Wine's own clipboard traffic after a change dies down
                 shares = self.measure_idle(idle_seconds, process.pid if process else None)
                 idle.append({"clipboard": label, "build": name or "(none)", **shares})
