@@ -1,15 +1,12 @@
-// The Windows program: the application on the Win32 platform. The
-// application heap lives for exactly the run of the application.
-#include <windows.h>
-
+// The Windows program: the application on the Win32 platform. Linked with
+// -municode, so the C runtime starts it at wWinMain. Its arguments (instance,
+// previous instance, command line, show state) are not used: the platform
+// takes the module handle itself, and the program has no command line.
 #include "app/application.h"
 #include "ui/win32_platform.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  GetModuleHandleW(nullptr);
-  HANDLE heap = HeapCreate(0, 4096, 0);
+extern "C" int wWinMain(void*, void*, wchar_t*, int) {
+  const quorvel::Win32ProgramHeap heap;
   quorvel::Application application(quorvel::Win32Platform());
-  const int code = application.Run();
-  if (heap != nullptr) HeapDestroy(heap);
-  return code;
+  return application.Run();
 }

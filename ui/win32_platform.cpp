@@ -134,4 +134,13 @@ Platform& Win32Platform() {
   return platform;
 }
 
+Win32ProgramHeap::Win32ProgramHeap() : heap_(nullptr) {
+  GetModuleHandleW(nullptr);
+  heap_ = HeapCreate(0, 4096, 0);
+}
+
+Win32ProgramHeap::~Win32ProgramHeap() {
+  if (heap_ != nullptr) HeapDestroy(heap_);
+}
+
 }  // namespace quorvel

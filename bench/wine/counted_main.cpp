@@ -141,12 +141,9 @@ class CountingPlatform final : public Platform {
 
 // The same start as the shipped program (app/win32_main.cpp).
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  GetModuleHandleW(nullptr);
-  HANDLE heap = HeapCreate(0, 4096, 0);
+  const quorvel::Win32ProgramHeap heap;
   quorvel::bench::CountingPlatform platform(quorvel::Win32Platform(),
                                             quorvel::bench::OpenCounters());
   quorvel::Application application(platform);
-  const int code = application.Run();
-  if (heap != nullptr) HeapDestroy(heap);
-  return code;
+  return application.Run();
 }
