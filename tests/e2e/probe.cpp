@@ -31,6 +31,7 @@ constexpr wchar_t kUsage[] =
     L"  clip-get | clip-set (--text T | --file F)   Unicode text of the clipboard\n"
     L"  keys CHORD...             SendInput, e.g. alt+grave Return shift+F3 ctrl+f\n"
     L"  now                       the local date and time (GetLocalTime)\n"
+    L"  resources --file EXE      version information and manifest of a program file\n"
     L"FILE paths may be Unix paths (mapped to Z:). Texts in files are UTF-8.\n"
     L"Exit code 0: found / done; 1: not found / failed; 2: bad command line.\n";
 
@@ -552,6 +553,45 @@ bool CmdNow(Json& json) {
   return true;
 }
 
+// The version information and the manifest a program file carries.
+bool CmdResources(const Options& o, Json& json) {
+  const std::wstring path = WindowsPath(o.file);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  std::vector<unsigned char> info(size);
+  if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return false;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+    json.Ints("file_version", {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                               HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)});
+    json.Ints("product_version",
+              {HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
+               HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS)});
+  }
+  for (const wchar_t* name : {L"FileDescription", L"FileVersion", L"ProductName", L"ProductVersion",
+                              L"InternalName"}) {
+    wchar_t* value = nullptr;
+    const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) &&
+        value) {
+      const std::string key(name, name + std::wcslen(name));
+      json.Text(key.c_str(), value);
+    }
+  }
+  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return false;
+  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
+    const DWORD bytes = SizeofResource(module, found);
+    if (const auto* data = static_cast<const char*>(LockResource(LoadResource(module, found)))) {
+      const std::string manifest(data, bytes);
+      json.Text("manifest", std::wstring(manifest.begin(), manifest.end()));
+    }
+  }
+  FreeLibrary(module);
+  return true;
+}
+
 // ---------------------------------------------------------------------------
 
 bool ParseOptions(int argc, wchar_t** argv, std::wstring& command, Options& o) {
@@ -635,6 +675,7 @@ int wmain(int argc, wchar_t** argv) {
       {L"clip-set", CmdClipSet},
       {L"keys", CmdKeys},
       {L"now", [](const Options&, Json& j) { return CmdNow(j); }},
+      {L"resources", CmdResources},
   };
   Command run = nullptr;
   for (const Named& c : kCommands) {

@@ -194,6 +194,24 @@ class Program(harness.QuorvelTestCase):
 
     # A second copy ------------------------------------------------------------------
 
+    def test_the_exe_carries_its_version_and_manifest(self):
+        if not harness.Config.quorvel:
+            self.skipTest("no quorvel.exe given")
+        info = self.desktop.probe("resources", file=harness.Config.quorvel)
+        self.assertEqual(info["rc"], 0, info)
+        self.assertEqual(info["file_version"], [2020, 0, 0, 0])
+        self.assertEqual(info["product_version"], [2020, 0, 0, 0])
+        self.assertEqual((info["FileVersion"], info["ProductVersion"]), ("2020.0", "2020.0"))
+        self.assertEqual(info["FileDescription"], "Clipboard monitor")
+        self.assertEqual((info["ProductName"], info["InternalName"]), ("Quorvel", "quorvel"))
+        manifest = info["manifest"]
+        dependency = re.search(r"<dependentAssembly>.*?</dependentAssembly>", manifest, re.DOTALL)
+        self.assertIsNotNone(dependency, manifest)
+        for attribute in ('name="Microsoft.Windows.Common-Controls"', 'version="6.0.0.0"',
+                          'processorArchitecture="amd64"'):
+            self.assertIn(attribute, dependency.group(0))
+        self.assertNotIn("dpiAware", manifest)
+
     def test_a_second_copy_cannot_take_the_hot_key_and_ends_with_exit_code_0(self):
         first = self.start_quorvel()
         first_window = self.main_window()
