@@ -90,7 +90,71 @@ std::u16string OpenClipboardText() {
   return text;
 }
 
+// What the watch of clipboard changes knows. The program has one thread with
+// windows: no locking.
+struct ClipboardWatch {
+  HWND window = nullptr;
+  bool started = false;
+  bool changed = true;
+  uint32_t sequence = 0;
+  ULONGLONG askedAt = 0;
+};
+
+ClipboardWatch& Watch() {
+  static ClipboardWatch watch;
+  return watch;
+}
+
+constexpr wchar_t kWatchClass[] = L"QV_ClipboardWatch";
+
+LRESULT CALLBACK WatchProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLIPBOARDUPDATE) {
+    Watch().changed = true;
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void StartWatch(ClipboardWatch& watch) {
+  watch.started = true;
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = WatchProcedure;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kWatchClass;
+  RegisterClassW(&windowClass);  // fails harmlessly when it is registered already
+  watch.window = CreateWindowExW(0, kWatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 instance, nullptr);
+  if (watch.window != nullptr && !AddClipboardFormatListener(watch.window)) {
+    DestroyWindow(watch.window);
+    watch.window = nullptr;
+  }
+  watch.changed = true;
+}
+
 }  // namespace
+
+uint32_t ClipboardWatchedSequenceNumber() {
+  ClipboardWatch& watch = Watch();
+  if (!watch.started) StartWatch(watch);
+  const ULONGLONG now = GetTickCount64();
+  if (watch.window == nullptr || watch.changed || now - watch.askedAt >= kClipboardRecheckMs) {
+    // Cleared before asking: a notification handled later is not lost.
+    watch.changed = false;
+    watch.sequence = GetClipboardSequenceNumber();
+    watch.askedAt = now;
+  }
+  return watch.sequence;
+}
+
+void ClipboardWatchEnd() {
+  ClipboardWatch& watch = Watch();
+  if (watch.window != nullptr) {
+    RemoveClipboardFormatListener(watch.window);
+    DestroyWindow(watch.window);
+  }
+  watch = ClipboardWatch{};
+}
 
 bool ClipboardContentIsPrivate() {
   // Presence alone is the signal for these two.
@@ -125,7 +189,11 @@ bool ClipboardReadText(std::u16string& text, uint32_t* sequence) {
   if (!clipboard.IsOpen()) return false;
   // Taken before any data is asked for: if the content is rendered on demand,
   // that rendering may step the number, and is then read once more at most.
-  if (sequence) *sequence = GetClipboardSequenceNumber();
+  if (sequence) {
+    *sequence = GetClipboardSequenceNumber();
+    // The number kept by the watch may be older than the contents just read.
+    if (Watch().started) Watch().sequence = *sequence;
+  }
   if (!ClipboardContentIsPrivate()) text = OpenClipboardText();
   return true;
 }

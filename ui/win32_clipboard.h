@@ -21,6 +21,20 @@ namespace quorvel {
 // (when given) receives the clipboard's sequence number taken once it was open.
 [[nodiscard]] bool ClipboardReadText(std::u16string& text, uint32_t* sequence = nullptr);
 
+// The clipboard's sequence number (GetClipboardSequenceNumber), asked of the
+// system only when the clipboard-update notification said it changed, and at
+// least every kClipboardRecheckMs in case a notification went missing; where
+// the notification cannot be had, asked on every call. An idle program then
+// costs the system nothing per turn (under Wine every question is a request
+// to the server). The notification arrives as a message to a message-only
+// window of this thread: it is seen once the thread's messages are handled.
+// A successful ClipboardReadText with a sequence updates the number kept.
+inline constexpr uint32_t kClipboardRecheckMs = 250;
+[[nodiscard]] uint32_t ClipboardWatchedSequenceNumber();
+// Stops the watching and destroys its window (at shut-down); a later call of
+// ClipboardWatchedSequenceNumber starts it again.
+void ClipboardWatchEnd();
+
 // True when the open clipboard carries one of the markers with which programs
 // ask clipboard monitors and histories not to record its content.
 [[nodiscard]] bool ClipboardContentIsPrivate();

@@ -31,7 +31,10 @@ class Win32PlatformImpl final : public Platform {
     SetGadgetLibraryHooks(GadgetLibraryInit, GadgetLibraryEnd);
     LayerStart();
   }
-  void RuntimeEnd() override { LayerEnd(); }
+  void RuntimeEnd() override {
+    ClipboardWatchEnd();
+    LayerEnd();
+  }
 
   int64_t WindowOpen(int64_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                      std::u16string_view title, uint32_t flags) override {
@@ -111,7 +114,7 @@ class Win32PlatformImpl final : public Platform {
   bool ClipboardReadText(std::u16string& text, uint32_t& sequence) override {
     return quorvel::ClipboardReadText(text, &sequence);
   }
-  uint32_t ClipboardSequenceNumber() override { return ::GetClipboardSequenceNumber(); }
+  uint32_t ClipboardSequenceNumber() override { return ClipboardWatchedSequenceNumber(); }
 
   int64_t DateNow() override { return quorvel::DateNow(); }
 

@@ -222,5 +222,61 @@ TEST(ClipboardText, ContentMarkedPrivateReadsAsNoText) {
   }
 }
 
+// Handles this thread's messages until done() holds or ms have passed; the
+// milliseconds it took.
+template <typename Done>
+ULONGLONG PumpUntil(Done done, ULONGLONG ms) {
+  const ULONGLONG start = GetTickCount64();
+  while (!done() && GetTickCount64() - start < ms) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(1);
+  }
+  return GetTickCount64() - start;
+}
+
+// A change made by another thread, as another program would make it.
+void ChangeElsewhere(std::u16string_view text) {
+  std::thread([text] { EXPECT_NE(ClipboardSetText(text), 0); }).join();
+}
+
+TEST(ClipboardWatch, SeesChangesThroughTheNotification) {
+  ClipboardWatchEnd();
+  const uint32_t first = ClipboardWatchedSequenceNumber();
+  EXPECT_EQ(first, GetClipboardSequenceNumber());
+  ChangeElsewhere(u"watched");
+  const uint32_t changed = GetClipboardSequenceNumber();
+  ASSERT_NE(changed, first);
+  const ULONGLONG took =
+      PumpUntil([&] { return ClipboardWatchedSequenceNumber() == changed; }, 2000);
+  EXPECT_EQ(ClipboardWatchedSequenceNumber(), changed);
+  EXPECT_LT(took, kClipboardRecheckMs) << "seen through the notification, not the recheck";
+  ClipboardWatchEnd();
+}
+
+TEST(ClipboardWatch, AsksAgainAfterTheRecheckWithoutMessages) {
+  ClipboardWatchEnd();
+  const uint32_t first = ClipboardWatchedSequenceNumber();
+  ChangeElsewhere(u"unheard");
+  Sleep(kClipboardRecheckMs + 50);  // no message is handled meanwhile
+  EXPECT_EQ(ClipboardWatchedSequenceNumber(), GetClipboardSequenceNumber());
+  EXPECT_NE(ClipboardWatchedSequenceNumber(), first);
+  ClipboardWatchEnd();
+}
+
+TEST(ClipboardWatch, AReadUpdatesTheNumberKept) {
+  ClipboardWatchEnd();
+  (void)ClipboardWatchedSequenceNumber();
+  ChangeElsewhere(u"read before the notification");
+  std::u16string text;
+  uint32_t sequence = 0;
+  ASSERT_TRUE(ClipboardReadText(text, &sequence));
+  EXPECT_EQ(text, u"read before the notification");
+  EXPECT_EQ(sequence, GetClipboardSequenceNumber());
+  // No message handled, no recheck due: the number kept is the one of the read.
+  EXPECT_EQ(ClipboardWatchedSequenceNumber(), sequence);
+  ClipboardWatchEnd();
+}
+
 }  // namespace
 }  // namespace quorvel
