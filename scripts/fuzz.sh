@@ -15,7 +15,7 @@ targets=("$@")
 ((${#targets[@]})) || targets=(text_fuzz date_fuzz app_fuzz)
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz >/dev/null
+cmake --build --preset fuzz
 
 export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
