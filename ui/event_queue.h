@@ -14,17 +14,17 @@ namespace quorvel {
 
 inline constexpr int32_t EventGadgetNotify = 13100;
 inline constexpr int32_t EventMenuCommand = 13101;
-inline constexpr int32_t EventSysTray = 13102;
-inline constexpr int32_t EventActivateWindow = 13104;
-inline constexpr int32_t EventMinimizeWindow = 13107;
-inline constexpr int32_t EventMaximizeWindow = 13108;
-inline constexpr int32_t EventRestoreWindow = 13109;
-inline constexpr int32_t EventTimer = 13110;
-inline constexpr int32_t EventRightClick = 13111;
-inline constexpr int32_t EventLeftClick = 13112;
+inline constexpr int32_t EventTrayIcon = 13102;
+inline constexpr int32_t EventWindowActivated = 13104;
+inline constexpr int32_t EventWindowMinimized = 13107;
+inline constexpr int32_t EventWindowMaximized = 13108;
+inline constexpr int32_t EventWindowRestored = 13109;
+inline constexpr int32_t EventTimerTick = 13110;
+inline constexpr int32_t EventRightButtonUp = 13111;
+inline constexpr int32_t EventLeftButtonUp = 13112;
 inline constexpr int32_t EventLeftDoubleClick = 13113;
-inline constexpr int32_t EventDeactivateWindow = 13114;
-inline constexpr int32_t EventRepaint = 13115;
+inline constexpr int32_t EventWindowDeactivated = 13114;
+inline constexpr int32_t EventWindowErase = 13115;
 inline constexpr int32_t EventCloseRequest = 13116;
 inline constexpr int32_t EventWindowMoved = 13117;
 inline constexpr int32_t EventWindowResized = 13118;

@@ -25,17 +25,17 @@ void RaiseSizeEvents(EventQueue& queue, int64_t window, uint64_t sizeType,
   switch (sizeType) {
     case kSizeMinimized:
       minimizedOrMaximized = 1;
-      queue.EventRaise(EventMinimizeWindow, 0, window, 0, 0);
+      queue.EventRaise(EventWindowMinimized, 0, window, 0, 0);
       return;
     case kSizeMaximized:
       minimizedOrMaximized = 1;
-      queue.EventRaise(EventMaximizeWindow, 0, window, 0, 0);
+      queue.EventRaise(EventWindowMaximized, 0, window, 0, 0);
       queue.EventRaise(EventWindowResized, 0, window, 0, 0);
       return;
     case kSizeRestored:
       if (minimizedOrMaximized != 0) {
         minimizedOrMaximized = 0;
-        queue.EventRaise(EventRestoreWindow, 0, window, 0, 0);
+        queue.EventRaise(EventWindowRestored, 0, window, 0, 0);
       }
       break;
     default:

@@ -178,11 +178,11 @@ int64_t HandleActivate(HWND window, int64_t number, WPARAM wParam) {
     if (HWND focus = static_cast<HWND>(GetPropW(window, kFocusProperty)); focus != nullptr) {
       SetFocus(focus);
     }
-    Raise(EventActivateWindow, 0, number);
+    Raise(EventWindowActivated, 0, number);
   } else {
     SetPropW(window, kFocusProperty, GetFocus());
     KeyboardCuesSet(window, false);
-    Raise(EventDeactivateWindow, 0, number);
+    Raise(EventWindowDeactivated, 0, number);
   }
   return 1;
 }
@@ -418,7 +418,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       EnumChildWindows(window, SendSysColorChange, 0);
       break;
     case WM_ERASEBKGND:
-      Raise(EventRepaint, 0, number);
+      Raise(EventWindowErase, 0, number);
       break;
     case WM_COMMAND:
       result = OfferToGadgets(window, message, wParam, lParam);
@@ -443,14 +443,14 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       result = HandleActivate(window, number, wParam);
       break;
     case WM_TIMER:
-      if (numbered != nullptr) Raise(EventTimer, static_cast<int64_t>(wParam), number);
+      if (numbered != nullptr) Raise(EventTimerTick, static_cast<int64_t>(wParam), number);
       break;
     case WM_RBUTTONUP:
-      Raise(EventRightClick, 0, number);
+      Raise(EventRightButtonUp, 0, number);
       result = 0;
       break;
     case WM_LBUTTONUP:
-      Raise(EventLeftClick, 0, number);
+      Raise(EventLeftButtonUp, 0, number);
       result = 0;
       break;
     case WM_LBUTTONDBLCLK:
@@ -459,7 +459,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       break;
     case kWmTrayCallback:
       if (const int64_t type = TrayClickType(lParam); type >= 0) {
-        Raise(EventSysTray, static_cast<int64_t>(wParam), number, type);
+        Raise(EventTrayIcon, static_cast<int64_t>(wParam), number, type);
       }
       PostMessageW(window, WM_NULL, 0, 0);
       result = 0;
