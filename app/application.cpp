@@ -1,6 +1,8 @@
 // Start-up, the loop and shut-down of the history application.
 #include "app/application.h"
 
+#include "runtime/text.h"
+
 namespace quorvel {
 
 namespace {
@@ -33,6 +35,7 @@ constexpr ShortcutRow kShortcuts[] = {
 
 bool Application::Start() {
   state_ = ApplicationState{};
+  TextStart();
   platform_.RuntimeStart();
 
   platform_.WindowOpen(kMainWindow, 0, 0, 400, 400, u"quorvel", 0x11000001);

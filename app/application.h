@@ -41,8 +41,12 @@ struct ApplicationState {
   int64_t eventItem = 0;
   int64_t windowHidden = 0;
   int64_t previewShown = 0;
+  // The clipboard's text as last read; overwritten and emptied once the
+  // capture step is done with it, so the history holds the only copy.
   std::u16string clipText;
-  std::u16string lastClipText;
+  // The last captured text, known by its length and keyed digest only: the
+  // same text again is recognised without keeping a copy of it.
+  TextDigest lastClipText;
   // Clipboard sequence number at the last successful read; 0 before the
   // first one (the system never reports 0 for a readable clipboard).
   uint32_t clipSequence = 0;
@@ -79,12 +83,18 @@ class Application {
 
   // hh:mm[:ss] AM|PM of the local clock, each field from its own reading.
   std::u16string TimeOfDayText(int64_t showSeconds);
+  // The readings of a capture's stamp: the date, then hour, minute, second.
+  CaptureTime ReadCaptureTime();
 
   [[nodiscard]] const ApplicationState& State() const { return state_; }
 
  private:
   // The list view's selected index when it names an entry, else -1.
   int64_t ValidSelection();
+  // Steps 2 onwards of the capture, on the text just read.
+  void CaptureText();
+  // Appends a line to the list; false when the list did not take it.
+  bool ListAppend(const HistoryEntry& entry);
 
   Platform& platform_;
   ApplicationState state_;

@@ -1,39 +1,29 @@
 // The capture step that every turn runs, and the 12-hour time of its stamps.
-#include <cmath>
+#include <new>
 
 #include "app/application.h"
 #include "runtime/date.h"
-#include "runtime/text.h"
 
 namespace quorvel {
-
-namespace {
-
-// A field of a clock reading that is not a valid date (the clock is past the
-// date range) shows as "??" rather than as a negative number.
-std::u16string TwoDigits(int64_t value) {
-  if (value < 0) return u"??";
-  return TextPadLeft(NumberToText(value), 2, u"0");
-}
-
-}  // namespace
 
 std::u16string Application::TimeOfDayText(int64_t showSeconds) {
   const int64_t hour = DateHour(platform_.DateNow());
   const int64_t minute = DateMinute(platform_.DateNow());
   const int64_t second = DateSecond(platform_.DateNow());
+  char16_t units[11];
+  return std::u16string(units, WriteTimeOfDay(hour, minute, second, showSeconds != 0, units));
+}
 
-  std::u16string suffix = ChooseText(hour >= 12, u"PM", u"AM");
-  std::u16string hourText = u"??";
-  if (hour >= 0) {
-    const auto hour12 =
-        static_cast<int64_t>(std::fmod(static_cast<double>(hour) + 11.0, 12.0) + 1.0);
-    hourText = TwoDigits(hour12);
-  } else {
-    suffix = u"??";
-  }
-  return hourText + u":" + TwoDigits(minute) +
-         ChooseText(showSeconds != 0, u":" + TwoDigits(second), u"") + u" " + suffix;
+CaptureTime Application::ReadCaptureTime() {
+  // The date first, then each field of the time from its own reading: at
+  // midnight the two may belong to different days, as in the stamp's text.
+  const int64_t date = platform_.DateNow();
+  CaptureTime time;
+  time.day = date < 0 || date > kDateMax ? -1 : static_cast<int32_t>(date / 86400);
+  time.hour = static_cast<int8_t>(DateHour(platform_.DateNow()));
+  time.minute = static_cast<int8_t>(DateMinute(platform_.DateNow()));
+  time.second = static_cast<int8_t>(DateSecond(platform_.DateNow()));
+  return time;
 }
 
 // The benchmark builds that measure what the sequence number saves define
@@ -62,28 +52,56 @@ void Application::CaptureClipboard() {
   const bool unchanged = sequence != 0 && sequence == state_.clipSequence;
   if (unchanged && !QUORVEL_CAPTURE_EVERY_TURN) return;
   uint32_t readSequence = 0;
-  if (!platform_.ClipboardReadText(state_.clipText, readSequence)) return;
+  try {
+    if (!platform_.ClipboardReadText(state_.clipText, readSequence)) return;
+  } catch (const std::bad_alloc&) {
+    // A text too large for the memory left is not taken; the next one is.
+    state_.clipSequence = sequence;
+    WipeText(state_.clipText);
+    return;
+  }
   state_.clipSequence = readSequence;
-  if (state_.clipText.empty()) return;
-  if (state_.clipText == state_.lastClipText) return;
+  CaptureText();
+  WipeText(state_.clipText);
+}
 
-  const int64_t foundIndex = state_.history.Find(state_.clipText);
-  state_.lastClipText = state_.clipText;
+bool Application::ListAppend(const HistoryEntry& entry) {
+  // The list may refuse a line (it ran out of memory): the count tells.
+  const int64_t before = platform_.GadgetItemCount(kListView);
+  try {
+    platform_.GadgetAddItem(kListView, -1, EntryDisplayLine(entry));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return platform_.GadgetItemCount(kListView) == before + 1;
+}
 
+void Application::CaptureText() {
+  const std::u16string& text = state_.clipText;
+  if (text.empty()) return;
+  const TextDigest digest = DigestOf(text);
+  if (digest == state_.lastClipText) return;
+
+  const int64_t foundIndex = state_.history.Find(text, digest);
   if (foundIndex >= 0) {
     // A known text moves to the end and keeps the stamp of its first capture.
-    state_.history.MoveToEnd(static_cast<size_t>(foundIndex));
+    // Its line is added at the bottom before the old one goes, so that a
+    // list that refuses the line leaves the list and the history as they were.
+    if (!ListAppend(state_.history.At(static_cast<size_t>(foundIndex)))) return;
     platform_.GadgetRemoveItem(kListView, foundIndex);
-    platform_.GadgetAddItem(kListView, -1, EntryDisplayLine(state_.history.At(state_.history.Size() - 1)));
+    state_.history.MoveToEnd(static_cast<size_t>(foundIndex));
+    state_.lastClipText = digest;
     return;
   }
 
-  HistoryEntry entry;
-  entry.text = state_.clipText;
-  std::u16string date = DateFormat(u"%yyyy-%mm-%dd ", platform_.DateNow());
-  entry.stamp = u" \u00AB" + date + TimeOfDayText(1) + u"\u00BB";
-  state_.history.Append(std::move(entry));
-  platform_.GadgetAddItem(kListView, -1, EntryDisplayLine(state_.history.At(state_.history.Size() - 1)));
+  // A text that does not fit in memory, or whose line the list refuses, is
+  // not taken: the history stays as it was and in step with the list.
+  if (!state_.history.Append(text, digest, ReadCaptureTime())) return;
+  if (!ListAppend(state_.history.At(state_.history.Size() - 1))) {
+    state_.history.Remove(state_.history.Size() - 1);
+    return;
+  }
+  state_.lastClipText = digest;
   if (state_.history.Size() == 1) platform_.GadgetSetState(kListView, 0);
 }
 

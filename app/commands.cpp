@@ -1,4 +1,6 @@
 // The commands on entries and on the window that the shortcuts run.
+#include <new>
+
 #include "app/application.h"
 
 namespace quorvel {
@@ -14,12 +16,19 @@ int64_t Application::ValidSelection() {
 void Application::CopyEntry(int64_t item) {
   const int64_t index = ValidSelection();
   if (index < 0) return;
-  const HistoryEntry& entry = state_.history.At(static_cast<size_t>(index));
+  const HistoryEntry entry = state_.history.At(static_cast<size_t>(index));
   // The clipboard is read for both items; only appending uses what it holds.
-  const std::u16string current = platform_.ClipboardGetText();
-  const std::u16string prefix = ChooseText(item == kItemAppend, current, u"");
+  std::u16string current = platform_.ClipboardGetText();
+  std::u16string joined;
+  try {
+    joined = ChooseText(item == kItemAppend, current, u"") + entry.text();
+  } catch (const std::bad_alloc&) {
+    // Too large to join in the memory left: the clipboard stays as it was.
+  }
+  WipeText(current);
   // lastClipText stays: the capture step of this turn sees the new text.
-  platform_.ClipboardSetText(prefix + entry.text);
+  if (!joined.empty()) platform_.ClipboardSetText(joined);
+  WipeText(joined);
 }
 
 void Application::HideWindow() {
@@ -51,12 +60,22 @@ void Application::ClearHistory() {
 void Application::TogglePreview() {
   const int64_t index = ValidSelection();
   if (state_.previewShown == 0 && index < 0) return;
-  state_.previewShown = 1 - state_.previewShown;
-  if (state_.previewShown == 1) {
-    platform_.GadgetSetText(kEditor, state_.history.At(static_cast<size_t>(index)).text);
+  if (state_.previewShown == 0) {
+    std::u16string text;
+    try {
+      text = state_.history.At(static_cast<size_t>(index)).text();
+      platform_.GadgetSetText(kEditor, text);
+    } catch (const std::bad_alloc&) {
+      // The text does not fit in the memory left: the list stays shown.
+      WipeText(text);
+      return;
+    }
+    WipeText(text);
+    state_.previewShown = 1;
     platform_.GadgetSetHidden(kListView, 1);
     platform_.GadgetSetHidden(kEditor, 0);
   } else {
+    state_.previewShown = 0;
     platform_.GadgetSetHidden(kEditor, 1);
     platform_.GadgetSetHidden(kListView, 0);
   }

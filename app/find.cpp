@@ -1,5 +1,7 @@
 // Find in history: a prompt for the search text, then steps through the list
 // lines that contain it, ignoring letter case, without wrapping around.
+#include <new>
+
 #include "app/application.h"
 
 namespace quorvel {
@@ -18,14 +20,22 @@ int64_t Application::FindStep(int64_t step) {
   const int64_t selected = platform_.GadgetGetState(kListView);
   auto i = static_cast<int64_t>(ChooseNumber(step == 0, 0, static_cast<double>(selected + step)));
   const auto delta = static_cast<int64_t>(ChooseNumber(step == 0, 1, static_cast<double>(step)));
-  while (step == -1 ? i >= 0 : i < platform_.GadgetItemCount(kListView)) {
-    // The history holds each line's whole text; the list may show a long one cut.
-    if (static_cast<size_t>(i) < state_.history.Size() &&
-        EntryLineContains(state_.history.At(static_cast<size_t>(i)), state_.searchText)) {
-      platform_.GadgetSetState(kListView, i);
-      break;
+  try {
+    // Folded once for the whole search; each line is then searched in time
+    // linear in its length.
+    const FoldedPattern pattern(state_.searchText);
+    std::u16string seam;
+    while (step == -1 ? i >= 0 : i < platform_.GadgetItemCount(kListView)) {
+      // The history holds each line's whole text; the list may show a long one cut.
+      if (static_cast<size_t>(i) < state_.history.Size() &&
+          EntryLineContains(state_.history.At(static_cast<size_t>(i)), pattern, seam)) {
+        platform_.GadgetSetState(kListView, i);
+        break;
+      }
+      i += delta;
     }
-    i += delta;
+  } catch (const std::bad_alloc&) {
+    // No memory for the search: the selection stays as it was.
   }
   state_.searchBusy = 0;
   return 0;

@@ -1,48 +1,306 @@
-// History storage and the two small choosers the application's rules use.
+// History storage: one block per text, an index by hash, and the stamps and
+// lines written from what was stored; the two small choosers of the rules.
 #include "app/history.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
-#include "runtime/text.h"
+#include "runtime/date.h"
 
 namespace quorvel {
 
-int64_t HistoryList::Find(std::u16string_view text) const {
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    if (entries_[i].text == text) return static_cast<int64_t>(i);
+// The block of one entry: this header, then the text's units.
+struct HistoryEntry::Node {
+  uint32_t hash;    // low word of the text's digest: where the index keeps it
+  uint32_t order;   // rises from the oldest entry to the newest
+  uint64_t length;  // in code units
+  CaptureTime time;
+  bool latin1;      // one byte per unit, else two
+
+  [[nodiscard]] const char* Latin1Units() const { return reinterpret_cast<const char*>(this + 1); }
+  [[nodiscard]] const char16_t* WideUnits() const {
+    return reinterpret_cast<const char16_t*>(this + 1);
+  }
+  [[nodiscard]] size_t TextBytes() const { return length * (latin1 ? 1 : 2); }
+};
+
+namespace {
+
+using Node = HistoryEntry::Node;
+
+// Overwrites memory so that no text survives in it once it is given back; the
+// compiler may not drop the writes as dead.
+void Wipe(void* data, size_t bytes) {
+  if (bytes == 0) return;
+  std::memset(data, 0, bytes);
+  __asm__ __volatile__("" : : "r"(data) : "memory");
+}
+
+void FreeNode(Node* node) {
+  Wipe(node, sizeof(Node) + node->TextBytes());
+  std::free(node);
+}
+
+bool FitsLatin1(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x100; });
+}
+
+char16_t* WriteTwoDigits(char16_t* out, int64_t value) {
+  if (value < 0) {
+    *out++ = u'?';
+    *out++ = u'?';
+  } else {
+    *out++ = static_cast<char16_t>(u'0' + value / 10 % 10);
+    *out++ = static_cast<char16_t>(u'0' + value % 10);
+  }
+  return out;
+}
+
+}  // namespace
+
+size_t WriteTimeOfDay(int64_t hour, int64_t minute, int64_t second, bool showSeconds,
+                      char16_t* out) {
+  char16_t* const begin = out;
+  // (hour + 11) mod 12 + 1 turns 0 into 12 and 13..23 into 1..11.
+  out = WriteTwoDigits(out, hour < 0 ? -1 : (hour + 11) % 12 + 1);
+  *out++ = u':';
+  out = WriteTwoDigits(out, minute);
+  if (showSeconds) {
+    *out++ = u':';
+    out = WriteTwoDigits(out, second);
+  }
+  *out++ = u' ';
+  const char16_t* suffix = hour < 0 ? u"??" : hour >= 12 ? u"PM" : u"AM";
+  *out++ = suffix[0];
+  *out++ = suffix[1];
+  return static_cast<size_t>(out - begin);
+}
+
+void WriteStamp(CaptureTime time, char16_t (&out)[kStampLength]) {
+  char16_t* p = out;
+  *p++ = u' ';
+  *p++ = u'\u00AB';
+  const int64_t date = time.day < 0 ? kNoDate : int64_t{time.day} * 86400;
+  const int64_t year = DateYear(date);
+  if (year < 0) {
+    for (int i = 0; i < 4; ++i) *p++ = u'?';
+  } else {
+    p = WriteTwoDigits(p, year / 100);
+    p = WriteTwoDigits(p, year % 100);
+  }
+  *p++ = u'-';
+  p = WriteTwoDigits(p, DateMonth(date));
+  *p++ = u'-';
+  p = WriteTwoDigits(p, DateDay(date));
+  *p++ = u' ';
+  p += WriteTimeOfDay(time.hour, time.minute, time.second, true, p);
+  *p = u'\u00BB';
+}
+
+std::u16string HistoryEntry::text() const {
+  if (!node_->latin1) return std::u16string(Wide());
+  const std::string_view units = Latin1();
+  std::u16string out(units.size(), u'\0');
+  std::transform(units.begin(), units.end(), out.begin(),
+                 [](char unit) { return static_cast<char16_t>(static_cast<unsigned char>(unit)); });
+  return out;
+}
+
+std::u16string HistoryEntry::stamp() const {
+  char16_t units[kStampLength];
+  WriteStamp(node_->time, units);
+  return std::u16string(units, kStampLength);
+}
+
+size_t HistoryEntry::size() const { return node_->length; }
+CaptureTime HistoryEntry::captured() const { return node_->time; }
+bool HistoryEntry::IsLatin1() const { return node_->latin1; }
+
+std::string_view HistoryEntry::Latin1() const {
+  return node_->latin1 ? std::string_view(node_->Latin1Units(), node_->length) : std::string_view();
+}
+
+std::u16string_view HistoryEntry::Wide() const {
+  return node_->latin1 ? std::u16string_view()
+                       : std::u16string_view(node_->WideUnits(), node_->length);
+}
+
+bool HistoryEntry::TextEquals(std::u16string_view other) const {
+  if (other.size() != node_->length) return false;
+  if (!node_->latin1) return Wide() == other;
+  const std::string_view units = Latin1();
+  return std::equal(units.begin(), units.end(), other.begin(), [](char unit, char16_t wide) {
+    return static_cast<unsigned char>(unit) == wide;
+  });
+}
+
+HistoryList::~HistoryList() { Clear(); }
+
+size_t HistoryList::IndexOf(const Node* node) const {
+  const auto at = std::lower_bound(entries_.begin(), entries_.end(), node->order,
+                                   [](const Node* entry, uint32_t order) { return entry->order < order; });
+  return static_cast<size_t>(at - entries_.begin());
+}
+
+int64_t HistoryList::Find(std::u16string_view text, const TextDigest& digest) const {
+  if (slots_.empty()) return -1;
+  const auto hash = static_cast<uint32_t>(digest.low);
+  for (size_t i = Slot(hash); slots_[i] != nullptr; i = (i + 1) & (slots_.size() - 1)) {
+    const Node* node = slots_[i];
+    if (node->hash == hash && HistoryEntry(node).TextEquals(text)) {
+      return static_cast<int64_t>(IndexOf(node));
+    }
   }
   return -1;
 }
 
-void HistoryList::Append(HistoryEntry entry) { entries_.push_back(std::move(entry)); }
+bool HistoryList::GrowIndex() {
+  std::vector<Node*> grown;
+  try {
+    grown.assign(std::max<size_t>(16, slots_.size() * 2), nullptr);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  slots_.swap(grown);
+  for (Node* node : entries_) {
+    size_t i = Slot(node->hash);
+    while (slots_[i] != nullptr) i = (i + 1) & (slots_.size() - 1);
+    slots_[i] = node;
+  }
+  return true;
+}
+
+bool HistoryList::Append(std::u16string_view text, const TextDigest& digest, CaptureTime time) {
+  // Everything that can fail comes first, so that a failure changes nothing.
+  if (entries_.size() == entries_.capacity()) {
+    try {
+      entries_.reserve(std::max<size_t>(16, entries_.capacity() * 2));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  if ((entries_.size() + 1) * 4 > slots_.size() * 3 && !GrowIndex()) return false;
+  const bool latin1 = FitsLatin1(text);
+  const size_t bytes = text.size() * (latin1 ? 1 : 2);
+  void* block = std::malloc(sizeof(Node) + bytes);
+  if (block == nullptr) return false;
+
+  if (nextOrder_ == UINT32_MAX) Renumber();
+  Node* node = new (block) Node{static_cast<uint32_t>(digest.low), nextOrder_++, text.size(), time,
+                                latin1};
+  if (latin1) {
+    char* units = reinterpret_cast<char*>(node + 1);
+    for (size_t i = 0; i < text.size(); ++i) units[i] = static_cast<char>(text[i]);
+  } else if (bytes != 0) {
+    std::memcpy(reinterpret_cast<char*>(node + 1), text.data(), bytes);
+  }
+  entries_.push_back(node);
+  size_t i = Slot(node->hash);
+  while (slots_[i] != nullptr) i = (i + 1) & (slots_.size() - 1);
+  slots_[i] = node;
+  return true;
+}
 
 void HistoryList::MoveToEnd(size_t index) {
   if (index >= entries_.size()) return;
+  Node* node = entries_[index];
   std::rotate(entries_.begin() + static_cast<ptrdiff_t>(index),
               entries_.begin() + static_cast<ptrdiff_t>(index) + 1, entries_.end());
+  if (nextOrder_ == UINT32_MAX) Renumber();
+  node->order = nextOrder_++;
+}
+
+void HistoryList::Unindex(const Node* node) {
+  const size_t mask = slots_.size() - 1;
+  size_t hole = Slot(node->hash);
+  while (slots_[hole] != node) hole = (hole + 1) & mask;
+  // Close the hole: move up every later entry of the run that would no
+  // longer be found past it.
+  for (size_t next = (hole + 1) & mask; slots_[next] != nullptr; next = (next + 1) & mask) {
+    const size_t home = Slot(slots_[next]->hash);
+    const bool stays = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+    if (stays) continue;
+    slots_[hole] = slots_[next];
+    hole = next;
+  }
+  slots_[hole] = nullptr;
 }
 
 void HistoryList::Remove(size_t index) {
-  if (index < entries_.size()) entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(index));
+  if (index >= entries_.size()) return;
+  Node* node = entries_[index];
+  Unindex(node);
+  entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(index));
+  FreeNode(node);
 }
 
-void HistoryList::Clear() { entries_.clear(); }
+void HistoryList::Clear() {
+  for (Node* node : entries_) FreeNode(node);
+  std::vector<Node*>().swap(entries_);
+  std::vector<Node*>().swap(slots_);
+  nextOrder_ = 0;
+}
+
+void HistoryList::Renumber() {
+  nextOrder_ = 0;
+  for (Node* node : entries_) node->order = nextOrder_++;
+}
 
 std::u16string EntryDisplayLine(const HistoryEntry& entry) {
-  if (entry.text.size() <= kLineTextLimit) return entry.text + entry.stamp;
-  size_t shown = kLineTextLimit;
-  // Never end on the first half of a surrogate pair.
-  if (entry.text[shown - 1] >= 0xD800 && entry.text[shown - 1] <= 0xDBFF) --shown;
-  return entry.text.substr(0, shown) + u"\u2026" + entry.stamp;
+  size_t shown = entry.size();
+  bool cut = false;
+  if (shown > kLineTextLimit) {
+    shown = kLineTextLimit;
+    cut = true;
+    // Never end on the first half of a surrogate pair.
+    if (!entry.IsLatin1()) {
+      const char16_t last = entry.Wide()[shown - 1];
+      if (last >= 0xD800 && last <= 0xDBFF) --shown;
+    }
+  }
+  std::u16string line;
+  line.reserve(shown + 1 + kStampLength);
+  if (entry.IsLatin1()) {
+    for (char unit : entry.Latin1().substr(0, shown)) {
+      line.push_back(static_cast<char16_t>(static_cast<unsigned char>(unit)));
+    }
+  } else {
+    line.append(entry.Wide().substr(0, shown));
+  }
+  if (cut) line.push_back(u'\u2026');
+  char16_t stamp[kStampLength];
+  WriteStamp(entry.captured(), stamp);
+  line.append(stamp, kStampLength);
+  return line;
 }
 
-bool EntryLineContains(const HistoryEntry& entry, std::u16string_view pattern) {
-  if (pattern.empty()) return false;
-  if (TextFindIgnoreCase(entry.text, pattern) != std::u16string_view::npos) return true;
+bool EntryLineContains(const HistoryEntry& entry, const FoldedPattern& pattern,
+                       std::u16string& seam) {
+  if (pattern.Empty()) return false;
+  const size_t found =
+      entry.IsLatin1() ? pattern.FindInLatin1(entry.Latin1()) : pattern.FindIn(entry.Wide());
+  if (found != std::u16string_view::npos) return true;
   // A match that starts in the text and runs on into the stamp.
-  const size_t tail = std::min(entry.text.size(), pattern.size() - 1);
-  const std::u16string seam = entry.text.substr(entry.text.size() - tail) + entry.stamp;
-  return TextFindIgnoreCase(seam, pattern) != std::u16string_view::npos;
+  const size_t tail = std::min(entry.size(), pattern.Size() - 1);
+  seam.clear();
+  if (entry.IsLatin1()) {
+    for (char unit : entry.Latin1().substr(entry.size() - tail)) {
+      seam.push_back(static_cast<char16_t>(static_cast<unsigned char>(unit)));
+    }
+  } else {
+    seam.append(entry.Wide().substr(entry.size() - tail));
+  }
+  char16_t stamp[kStampLength];
+  WriteStamp(entry.captured(), stamp);
+  seam.append(stamp, kStampLength);
+  return pattern.FindIn(seam) != std::u16string_view::npos;
+}
+
+void WipeText(std::u16string& text) {
+  Wipe(text.data(), text.capacity() * sizeof(char16_t));
+  std::u16string().swap(text);
 }
 
 std::u16string ChooseText(int64_t condition, std::u16string_view first,

@@ -1,38 +1,116 @@
 // The clipboard history: every distinct captured text, oldest first, with the
 // stamp of its first capture, and the list line that shows it.
+//
+// Each text is held once, in one block of its own: one byte per code unit
+// when every unit is below 256 (most text), two otherwise. An index by a
+// keyed hash of the text finds a known text without walking the history, and
+// the capture time is kept as the clock read it, its stamp written out only
+// when a line is built (always the same text).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "runtime/digest.h"
+#include "runtime/text.h"
 
 namespace quorvel {
 
-struct HistoryEntry {
-  std::u16string text;   // exactly as read from the clipboard, never empty
-  std::u16string stamp;  // " «date time»", built once at the first capture
+// The clock readings of a first capture: the date of the first reading, then
+// the hour, minute and second of three more (-1 where a reading was not a
+// valid date).
+struct CaptureTime {
+  int32_t day = -1;  // whole days since 1970-01-01
+  int8_t hour = -1;
+  int8_t minute = -1;
+  int8_t second = -1;
+};
+
+// " «yyyy-mm-dd hh:mm:ss AM»": a blank, U+00AB, the date, the 12-hour time
+// and U+00BB; "?" for every digit of a reading that was not a valid date.
+inline constexpr size_t kStampLength = 25;
+void WriteStamp(CaptureTime time, char16_t (&out)[kStampLength]);
+// "hh:mm:ss AM" (or "hh:mm AM" without seconds) on a 12-hour clock, "??" for
+// a field that is negative (and for the suffix when the hour is). Writes at
+// most 11 units to out and answers how many.
+size_t WriteTimeOfDay(int64_t hour, int64_t minute, int64_t second, bool showSeconds,
+                      char16_t* out);
+
+// One entry of the history, as a view: valid until the history changes.
+class HistoryEntry {
+ public:
+  [[nodiscard]] std::u16string text() const;   // exactly as read, never empty
+  [[nodiscard]] std::u16string stamp() const;  // the stamp of the first capture
+  [[nodiscard]] size_t size() const;           // of the text, in code units
+  [[nodiscard]] CaptureTime captured() const;
+  // True when the text is held one byte per unit; then Latin1() holds it,
+  // otherwise Wide() does.
+  [[nodiscard]] bool IsLatin1() const;
+  [[nodiscard]] std::string_view Latin1() const;
+  [[nodiscard]] std::u16string_view Wide() const;
+  [[nodiscard]] bool TextEquals(std::u16string_view other) const;
+
+  struct Node;  // the stored block, private to history.cpp
+
+ private:
+  friend class HistoryList;
+  explicit HistoryEntry(const Node* node) : node_(node) {}
+  const Node* node_;
 };
 
 // The ordered history. Order, uniqueness of texts and the index
 // correspondence with the list view are kept by the callers in app/.
 class HistoryList {
  public:
+  HistoryList() = default;
+  ~HistoryList();
+  HistoryList(const HistoryList&) = delete;
+  HistoryList& operator=(const HistoryList&) = delete;
+  HistoryList(HistoryList&& other) noexcept { Swap(other); }
+  HistoryList& operator=(HistoryList&& other) noexcept {
+    if (this != &other) {
+      Clear();
+      Swap(other);
+    }
+    return *this;
+  }
+
   [[nodiscard]] size_t Size() const { return entries_.size(); }
   [[nodiscard]] bool Empty() const { return entries_.empty(); }
-  [[nodiscard]] const HistoryEntry& At(size_t index) const { return entries_[index]; }
+  [[nodiscard]] HistoryEntry At(size_t index) const { return HistoryEntry(entries_[index]); }
 
-  // Index of the first entry whose text equals text exactly, or -1.
-  [[nodiscard]] int64_t Find(std::u16string_view text) const;
-  void Append(HistoryEntry entry);
+  // Index of the entry whose text equals text exactly, or -1. The digest is
+  // DigestOf(text).
+  [[nodiscard]] int64_t Find(std::u16string_view text, const TextDigest& digest) const;
+  [[nodiscard]] int64_t Find(std::u16string_view text) const { return Find(text, DigestOf(text)); }
+  // Appends a new entry; false (and nothing changed) when memory ran out.
+  [[nodiscard]] bool Append(std::u16string_view text, const TextDigest& digest, CaptureTime time);
   // Moves the entry at index to the end, keeping its text and stamp.
   void MoveToEnd(size_t index);
+  // Removals overwrite the texts before their memory is given back.
   void Remove(size_t index);
   void Clear();
 
  private:
-  std::vector<HistoryEntry> entries_;
+  using Node = HistoryEntry::Node;
+  void Swap(HistoryList& other) noexcept {
+    entries_.swap(other.entries_);
+    slots_.swap(other.slots_);
+    std::swap(nextOrder_, other.nextOrder_);
+  }
+  [[nodiscard]] size_t Slot(uint64_t hash) const { return static_cast<size_t>(hash) & (slots_.size() - 1); }
+  [[nodiscard]] size_t IndexOf(const Node* node) const;
+  bool GrowIndex();
+  void Unindex(const Node* node);
+  void Renumber();
+
+  std::vector<Node*> entries_;  // oldest first; their order numbers rise
+  std::vector<Node*> slots_;    // open addressing by hash; a power of two
+  uint32_t nextOrder_ = 0;
 };
 
 // The most characters of a text that its list line shows. A line of many
@@ -45,8 +123,13 @@ inline constexpr size_t kLineTextLimit = size_t{1} << 20;
 std::u16string EntryDisplayLine(const HistoryEntry& entry);
 
 // True when the entry's whole line (all of its text, then its stamp) contains
-// pattern, ignoring letter case; false for the empty pattern.
-bool EntryLineContains(const HistoryEntry& entry, std::u16string_view pattern);
+// the pattern, ignoring letter case; false for the empty pattern. seam is
+// scratch space, kept by the caller so that a search allocates once.
+bool EntryLineContains(const HistoryEntry& entry, const FoldedPattern& pattern,
+                       std::u16string& seam);
+
+// Overwrites a text that may be private, then gives its memory back.
+void WipeText(std::u16string& text);
 
 // The first text when condition is not 0, else the second.
 std::u16string ChooseText(int64_t condition, std::u16string_view first, std::u16string_view second);

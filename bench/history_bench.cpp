@@ -79,13 +79,13 @@ void BM_CaptureKnownMiddle(benchmark::State& state) {
   std::u16string moved;
   for (auto _ : state) {
     state.PauseTiming();
-    moved = history.At(middle).text;
+    moved = history.At(middle).text();
     world.platform.CopyText(moved);
     state.ResumeTiming();
 
     world.app.CaptureClipboard();
   }
-  if (!world.Intact() || history.At(history.Size() - 1).text != moved) {
+  if (!world.Intact() || history.At(history.Size() - 1).text() != moved) {
     state.SkipWithError("the known text did not move to the end");
   }
   state.SetItemsProcessed(state.iterations() * world.size);

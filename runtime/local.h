@@ -17,9 +17,10 @@ struct LocalTime {
 // Reads the local clock now (Windows: GetLocalTime; POSIX: localtime_r).
 LocalTime LocalClockRead();
 
-// Lower-case form of one UTF-16 code unit; units without one, surrogates
-// among them, come back unchanged (Windows: CharLowerW on one character;
-// POSIX: the simple Unicode mapping of the generated lower_table.inc).
-char16_t LowerCaseUnit(char16_t unit);
+// Fills table[u] with the lower-case form of every UTF-16 code unit u (65536
+// entries); units without one, surrogates among them, map to themselves
+// (Windows: CharLowerBuffW over every unit, the same mapping as CharLowerW on
+// one character; POSIX: the simple Unicode mapping of lower_table.inc).
+void LowerCaseTableFill(char16_t* table);
 
 }  // namespace quorvel

@@ -34,6 +34,8 @@ LocalTime LocalClockRead() {
                    parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
+namespace {
+
 char16_t LowerCaseUnit(char16_t unit) {
   // Most text is ASCII: fold it without the search.
   if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit;
@@ -52,6 +54,14 @@ char16_t LowerCaseUnit(char16_t unit) {
   const LowerRun& run = kLowerRuns[lo - 1];
   if (unit > run.last || (unit - run.first) % run.stride != 0) return unit;
   return static_cast<char16_t>(static_cast<int32_t>(unit) + run.delta);
+}
+
+}  // namespace
+
+void LowerCaseTableFill(char16_t* table) {
+  for (uint32_t unit = 0; unit < 0x10000; ++unit) {
+    table[unit] = LowerCaseUnit(static_cast<char16_t>(unit));
+  }
 }
 
 }  // namespace quorvel

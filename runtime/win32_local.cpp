@@ -1,5 +1,5 @@
 // Platform hooks of the Windows build: GetLocalTime for the clock (kernel32)
-// and CharLowerW in its one-character form for the case mapping (user32).
+// and CharLowerBuffW over every unit for the case mapping (user32).
 #include <windows.h>
 
 #include <cstdint>
@@ -15,11 +15,12 @@ LocalTime LocalClockRead() {
                    st.wHour, st.wMinute, st.wSecond};
 }
 
-char16_t LowerCaseUnit(char16_t unit) {
-  // With a high word of zero, CharLowerW treats its argument as one character
-  // and returns its lower-case form in the low word (not a string pointer).
-  LPWSTR result = CharLowerW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(unit)));
-  return static_cast<char16_t>(reinterpret_cast<ULONG_PTR>(result) & 0xFFFF);
+void LowerCaseTableFill(char16_t* table) {
+  for (uint32_t unit = 0; unit < 0x10000; ++unit) table[unit] = static_cast<char16_t>(unit);
+  // One call over every unit: each is lowered on its own, exactly as the
+  // one-character form of CharLowerW lowers it.
+  static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
+  CharLowerBuffW(reinterpret_cast<LPWSTR>(table), 0x10000);
 }
 
 }  // namespace quorvel

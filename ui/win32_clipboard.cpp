@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace quorvel {
@@ -15,7 +16,7 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
 // Closes the clipboard when one transfer ends, whichever way it ends.
 class OpenedClipboard {
  public:
-  OpenedClipboard() : open_(OpenClipboard(nullptr) != FALSE) {}
+  explicit OpenedClipboard(HWND owner = nullptr) : open_(OpenClipboard(owner) != FALSE) {}
   ~OpenedClipboard() {
     if (open_) CloseClipboard();
   }
@@ -85,16 +86,24 @@ std::u16string OpenClipboardText() {
   const auto* chars = static_cast<const wchar_t*>(locked.data());
   size_t length = std::wstring_view(chars, units).find(L'\0');
   if (length == std::wstring_view::npos) length = units;
-  std::u16string text(length, u'\0');
+  std::u16string text;
+  try {
+    text.resize(length);
+  } catch (const std::bad_alloc&) {
+    return {};  // too large for the memory left: not taken
+  }
   std::memcpy(text.data(), chars, length * sizeof(wchar_t));
   return text;
 }
 
-// What the watch of clipboard changes knows. The program has one thread with
-// windows: no locking.
+// The program's clipboard window and what it knows of clipboard changes. The
+// window is message-only and lives until the layer ends: it owns what the
+// program writes to the clipboard and hears the system's change notification.
+// The program has one thread with windows: no locking.
 struct ClipboardWatch {
   HWND window = nullptr;
   bool started = false;
+  bool listening = false;  // the change notification reaches the window
   bool changed = true;
   uint32_t sequence = 0;
   ULONGLONG askedAt = 0;
@@ -115,7 +124,9 @@ LRESULT CALLBACK WatchProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void StartWatch(ClipboardWatch& watch) {
+ClipboardWatch& StartedWatch() {
+  ClipboardWatch& watch = Watch();
+  if (watch.started) return watch;
   watch.started = true;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW windowClass{};
@@ -125,20 +136,19 @@ void StartWatch(ClipboardWatch& watch) {
   RegisterClassW(&windowClass);  // fails harmlessly when it is registered already
   watch.window = CreateWindowExW(0, kWatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  instance, nullptr);
-  if (watch.window != nullptr && !AddClipboardFormatListener(watch.window)) {
-    DestroyWindow(watch.window);
-    watch.window = nullptr;
-  }
+  watch.listening = watch.window != nullptr && AddClipboardFormatListener(watch.window);
   watch.changed = true;
+  return watch;
 }
 
 }  // namespace
 
+HWND ClipboardWindow() { return StartedWatch().window; }
+
 uint32_t ClipboardWatchedSequenceNumber() {
-  ClipboardWatch& watch = Watch();
-  if (!watch.started) StartWatch(watch);
+  ClipboardWatch& watch = StartedWatch();
   const ULONGLONG now = GetTickCount64();
-  if (watch.window == nullptr || watch.changed || now - watch.askedAt >= kClipboardRecheckMs) {
+  if (!watch.listening || watch.changed || now - watch.askedAt >= kClipboardRecheckMs) {
     // Cleared before asking: a notification handled later is not lost.
     watch.changed = false;
     watch.sequence = GetClipboardSequenceNumber();
@@ -149,10 +159,8 @@ uint32_t ClipboardWatchedSequenceNumber() {
 
 void ClipboardWatchEnd() {
   ClipboardWatch& watch = Watch();
-  if (watch.window != nullptr) {
-    RemoveClipboardFormatListener(watch.window);
-    DestroyWindow(watch.window);
-  }
+  if (watch.listening) RemoveClipboardFormatListener(watch.window);
+  if (watch.window != nullptr) DestroyWindow(watch.window);
   watch = ClipboardWatch{};
 }
 
@@ -163,24 +171,26 @@ bool ClipboardContentIsPrivate() {
     const UINT format = RegisterClipboardFormatW(name);
     if (format && IsClipboardFormatAvailable(format)) return true;
   }
-  // This one asks not to be kept in a history when it holds a 32-bit zero.
-  // Some programs put a single byte there: a block shorter than 4 bytes says
-  // nothing and is not read.
+  // This one allows recording only when it holds a 32-bit value that is not
+  // zero. Anything else that is there (an empty or shorter block, one that
+  // cannot be fetched or locked) counts as private: a password stays out of
+  // the history whenever its marker cannot be read.
   const UINT format = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-  if (!format || !IsClipboardFormatAvailable(format)) return false;
+  if (!format) return true;
+  if (!IsClipboardFormatAvailable(format)) return false;
   HANDLE data = GetClipboardData(format);
-  if (!data || GlobalSize(data) < sizeof(DWORD)) return false;
+  if (!data || GlobalSize(data) < sizeof(DWORD)) return true;
   LockedGlobal locked(data);
-  if (!locked.data()) return false;
+  if (!locked.data()) return true;
   DWORD value = 0;
   std::memcpy(&value, locked.data(), sizeof(value));
   return value == 0;
 }
 
 std::u16string ClipboardGetText() {
-  OpenedClipboard clipboard;
-  if (!clipboard.IsOpen()) return {};
-  return OpenClipboardText();
+  std::u16string text;
+  (void)ClipboardReadText(text);
+  return text;
 }
 
 bool ClipboardReadText(std::u16string& text, uint32_t* sequence) {
@@ -199,7 +209,9 @@ bool ClipboardReadText(std::u16string& text, uint32_t* sequence) {
 }
 
 int64_t ClipboardSetText(std::u16string_view text) {
-  OpenedClipboard clipboard;
+  // Opened with the program's own window: emptied with no window, the
+  // clipboard would have no owner, and Windows then refuses the data.
+  OpenedClipboard clipboard(ClipboardWindow());
   if (!clipboard.IsOpen()) return 0;
   const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
   UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes));
@@ -216,8 +228,10 @@ int64_t ClipboardSetText(std::u16string_view text) {
   }
   HANDLE accepted = SetClipboardData(CF_UNICODETEXT, block.get());
   if (!accepted) return 0;  // refused: the block is still ours and is freed
-  // The clipboard owns the block from now on.
+  // The clipboard owns the block from now on. The capture step of this turn
+  // reads what was written: the number kept is stale.
   block.release();
+  Watch().changed = true;
   return static_cast<int64_t>(reinterpret_cast<intptr_t>(accepted));
 }
 

@@ -6,12 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include <windows.h>
+
 namespace quorvel {
 
 // The clipboard's Unicode text up to its first zero character. A text block
 // without any zero character yields all of the block's whole characters; it is
 // never read past the block's end. Every failure (clipboard held open by
-// another program, no text on it, block not lockable) yields the empty text.
+// another program, no text on it, block not lockable, too large for the
+// memory left) yields the empty text, and so does content marked private.
 [[nodiscard]] std::u16string ClipboardGetText();
 
 // The clipboard's text as a clipboard history may record it: false when
@@ -32,15 +35,19 @@ namespace quorvel {
 inline constexpr uint32_t kClipboardRecheckMs = 250;
 [[nodiscard]] uint32_t ClipboardWatchedSequenceNumber();
 // Stops the watching and destroys its window (at shut-down); a later call of
-// ClipboardWatchedSequenceNumber starts it again.
+// ClipboardWatchedSequenceNumber or ClipboardSetText starts it again.
 void ClipboardWatchEnd();
+// The program's message-only clipboard window: it watches for changes and
+// owns what ClipboardSetText writes. Made on first use, on this thread.
+[[nodiscard]] HWND ClipboardWindow();
 
 // True when the open clipboard carries one of the markers with which programs
-// ask clipboard monitors and histories not to record its content.
+// ask clipboard monitors and histories not to record its content. A marker
+// that says "may be recorded" counts only when it can be read as such.
 [[nodiscard]] bool ClipboardContentIsPrivate();
 
 // Replaces the clipboard's contents with text (the empty text leaves a single
-// zero character). Returns the data handle the clipboard accepted, nonzero,
+// zero character); ClipboardWindow() owns the clipboard afterwards. Returns the data handle the clipboard accepted, nonzero,
 // or 0 on failure. A failure before the clipboard was emptied (busy, out of
 // memory) leaves it unchanged; a failure after (block not lockable, data
 // refused) leaves it empty.

@@ -57,7 +57,7 @@ class AppTest : public ::testing::Test {
   std::vector<std::u16string> Texts() const {
     std::vector<std::u16string> texts;
     for (size_t i = 0; i < app.State().history.Size(); ++i) {
-      texts.push_back(app.State().history.At(i).text);
+      texts.push_back(app.State().history.At(i).text());
     }
     return texts;
   }

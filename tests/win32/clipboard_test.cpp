@@ -178,7 +178,10 @@ bool PutTextWithMarker(std::u16string_view text, const wchar_t* marker, const vo
                        size_t size) {
   if (ClipboardSetText(text) == 0 || !OpenClipboard(nullptr)) return false;
   bool ok = false;
-  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size)) {
+  if (bytes == nullptr) {
+    SetClipboardData(RegisterClipboardFormatW(marker), nullptr);
+    ok = IsClipboardFormatAvailable(RegisterClipboardFormatW(marker)) != FALSE;
+  } else if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size)) {
     if (void* p = GlobalLock(block)) {
       std::memcpy(p, bytes, size);
       GlobalUnlock(block);
@@ -193,7 +196,7 @@ bool PutTextWithMarker(std::u16string_view text, const wchar_t* marker, const vo
 TEST(ClipboardText, ContentMarkedPrivateReadsAsNoText) {
   const DWORD zero = 0;
   const DWORD one = 1;
-  const unsigned char oneByteZero = 0;
+  const unsigned char threeBytes[3] = {1, 1, 1};
   struct Case {
     const wchar_t* marker;
     const void* bytes;
@@ -205,8 +208,11 @@ TEST(ClipboardText, ContentMarkedPrivateReadsAsNoText) {
       {L"Clipboard Viewer Ignore", &one, sizeof(one), true},
       {L"CanIncludeInClipboardHistory", &zero, sizeof(zero), true},
       {L"CanIncludeInClipboardHistory", &one, sizeof(one), false},
-      // Too short to hold the 32-bit value: says nothing.
-      {L"CanIncludeInClipboardHistory", &oneByteZero, 1, false},
+      // Too short to say "may be recorded": private, whatever it holds.
+      {L"CanIncludeInClipboardHistory", threeBytes, 1, true},
+      {L"CanIncludeInClipboardHistory", threeBytes, 3, true},
+      // Present but without data to fetch (rendered on demand by no one).
+      {L"CanIncludeInClipboardHistory", nullptr, 0, true},
       // About cloud upload only.
       {L"CanUploadToCloudClipboard", &zero, sizeof(zero), false},
   };
@@ -217,9 +223,16 @@ TEST(ClipboardText, ContentMarkedPrivateReadsAsNoText) {
     std::u16string text = u"stale";
     EXPECT_TRUE(ClipboardReadText(text));
     EXPECT_EQ(text, c.isPrivate ? u"" : u"pa55word");
-    // The plain read is not a history's read: it sees the text either way.
-    EXPECT_EQ(ClipboardGetText(), u"pa55word");
+    // No way of reading skips the markers.
+    EXPECT_EQ(ClipboardGetText(), c.isPrivate ? u"" : u"pa55word");
   }
+}
+
+TEST(ClipboardText, WritesAreOwnedByTheProgramsWindow) {
+  ASSERT_NE(ClipboardSetText(u"owned"), 0);
+  EXPECT_NE(ClipboardWindow(), nullptr);
+  EXPECT_EQ(GetClipboardOwner(), ClipboardWindow());
+  EXPECT_EQ(ClipboardGetText(), u"owned");
 }
 
 // Handles this thread's messages until done() holds or ms have passed; the
@@ -237,7 +250,10 @@ ULONGLONG PumpUntil(Done done, ULONGLONG ms) {
 
 // A change made by another thread, as another program would make it.
 void ChangeElsewhere(std::u16string_view text) {
-  std::thread([text] { EXPECT_NE(ClipboardSetText(text), 0); }).join();
+  std::thread([text] {
+    const std::u16string terminated(text);
+    EXPECT_TRUE(PutRawBlock(CF_UNICODETEXT, terminated.c_str(), (text.size() + 1) * 2));
+  }).join();
 }
 
 TEST(ClipboardWatch, SeesChangesThroughTheNotification) {
@@ -275,6 +291,15 @@ TEST(ClipboardWatch, AReadUpdatesTheNumberKept) {
   EXPECT_EQ(sequence, GetClipboardSequenceNumber());
   // No message handled, no recheck due: the number kept is the one of the read.
   EXPECT_EQ(ClipboardWatchedSequenceNumber(), sequence);
+  ClipboardWatchEnd();
+}
+
+TEST(ClipboardWatch, TheProgramsOwnWriteIsSeenAtOnce) {
+  ClipboardWatchEnd();
+  (void)ClipboardWatchedSequenceNumber();
+  ASSERT_NE(ClipboardSetText(u"written here"), 0);
+  // No message handled, no recheck due: the write itself made the number stale.
+  EXPECT_EQ(ClipboardWatchedSequenceNumber(), GetClipboardSequenceNumber());
   ClipboardWatchEnd();
 }
 
