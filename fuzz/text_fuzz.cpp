@@ -90,6 +90,11 @@ void CheckFind(FuzzInput& in) {
                              ? 0
                              : static_cast<int64_t>(direct) + 1),
              detail());
+  // A text whose units all fit one byte, kept that way, is searched alike.
+  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x100; })) {
+    const std::string bytes(text.begin(), text.end());
+    FUZZ_CHECK(FoldedPattern(pattern).FindInLatin1(bytes) == direct, detail() + " (one byte a unit)");
+  }
   // An exact occurrence is also one that ignores case, never a later one.
   const int64_t exact = TextFind(text, pattern, 1, 0);
   if (exact != 0) FUZZ_CHECK(viaFind != 0 && viaFind <= exact, detail());

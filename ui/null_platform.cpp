@@ -129,6 +129,7 @@ int64_t NullPlatform::GadgetItemCount(int64_t gadget) {
 }
 
 int64_t NullPlatform::GadgetAddItem(int64_t gadget, int64_t position, std::u16string_view text) {
+  if (refuseListItems_) return 0;
   return gadget == kListNumber && listExists_ ? list_.AddItem(position, text) : 0;
 }
 

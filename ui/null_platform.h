@@ -100,6 +100,8 @@ class NullPlatform final : public Platform {
   // Another program's write of text that ends just before this program next
   // opens the clipboard, after it looked at the sequence number.
   void CopyTextBeforeNextOpen(std::u16string_view text) { textBeforeNextOpen_ = std::u16string(text); }
+  // The list view refuses new lines, as a control out of memory does.
+  void RefuseListItems(bool refuse) { refuseListItems_ = refuse; }
   // Another program's window comes to the front.
   void ActivateOtherProgram() { foreground_ = -1; }
   // The next answers of the message and input requesters, in order. Without
@@ -154,6 +156,7 @@ class NullPlatform final : public Platform {
   bool listExists_ = false;
   bool editorExists_ = false;
   ListModel list_;
+  bool refuseListItems_ = false;
   std::u16string editorText_;
   std::map<int64_t, bool> gadgetHidden_;
   int64_t focus_ = -1;

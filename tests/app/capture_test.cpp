@@ -1,5 +1,9 @@
 // Capture of clipboard texts into the history, and the stamps of entries.
+#include <algorithm>
+#include <random>
+
 #include "app_harness.h"
+#include "runtime/date.h"
 
 namespace quorvel::testing {
 namespace {
@@ -156,6 +160,76 @@ TEST_F(Capture, CapturesContinueWhileHiddenAndInThePreview) {
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B", u"C"}));
   ExpectListInStep();
   EXPECT_EQ(platform.EditorText(), u"A");
+}
+
+TEST_F(Capture, ALineTheListRefusesLeavesTheHistoryAsItWas) {
+  Start();
+  Copy(u"A");
+  Copy(u"B");
+  platform.RefuseListItems(true);
+  Copy(u"C");  // new: not taken
+  Copy(u"A");  // known: does not move
+  EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B"}));
+  ExpectListInStep();
+  platform.RefuseListItems(false);
+  Copy(u"C");  // the next change is taken
+  EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B", u"C"}));
+  ExpectListInStep();
+}
+
+TEST(Stamp, TheDateOfEveryDayReadsAsDateFormatWritesIt) {
+  char16_t stamp[kStampLength];
+  for (int32_t day = -1; day <= kDateMax / 86400; ++day) {
+    WriteStamp(CaptureTime{day, 13, 5, 9}, stamp);
+    const std::u16string date = DateFormat(u"%yyyy-%mm-%dd ", day < 0 ? kNoDate : day * 86400LL);
+    ASSERT_EQ(std::u16string(stamp + 2, 11), date) << "day " << day;
+  }
+  EXPECT_EQ(std::u16string(stamp, kStampLength), u" \u00AB2038-01-19 01:05:09 PM\u00BB");
+}
+
+// The history against a plain list of texts through many random changes:
+// equal texts, texts one byte per unit and two, moves, removals, clears, and
+// an index that grows and closes the gaps that removals leave.
+TEST(HistoryStore, FindsEveryTextAtItsPlaceThroughRandomChanges) {
+  std::mt19937 random(7);
+  auto someText = [&] {
+    static const std::u16string kUnits = u"ab\u00E9\u0416\U0001F600";
+    std::u16string text;
+    const size_t length = 1 + random() % 4;
+    for (size_t i = 0; i < length; ++i) text += kUnits[random() % kUnits.size()];
+    return text;
+  };
+  HistoryList history;
+  std::vector<std::u16string> model;
+  for (int step = 0; step < 20000; ++step) {
+    const std::u16string text = someText();
+    const auto at = std::find(model.begin(), model.end(), text);
+    const int64_t found = history.Find(text);
+    ASSERT_EQ(found, at == model.end() ? -1 : at - model.begin()) << "step " << step;
+    const unsigned action = random() % 100;
+    if (action < 60) {
+      if (found >= 0) {
+        history.MoveToEnd(static_cast<size_t>(found));
+        model.erase(at);
+      } else {
+        ASSERT_TRUE(history.Append(text, DigestOf(text), CaptureTime{}));
+      }
+      model.push_back(text);
+    } else if (action < 99 && !model.empty()) {
+      const size_t index = random() % model.size();
+      history.Remove(index);
+      model.erase(model.begin() + static_cast<ptrdiff_t>(index));
+    } else {
+      history.Clear();
+      model.clear();
+    }
+    ASSERT_EQ(history.Size(), model.size());
+  }
+  for (size_t i = 0; i < model.size(); ++i) {
+    ASSERT_EQ(history.At(i).text(), model[i]);
+    ASSERT_EQ(history.At(i).IsLatin1(),
+              std::all_of(model[i].begin(), model[i].end(), [](char16_t c) { return c < 256; }));
+  }
 }
 
 }  // namespace

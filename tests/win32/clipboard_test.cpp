@@ -8,8 +8,11 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "app/application.h"
 #include "ui/win32_clipboard.h"
+#include "ui/win32_platform.h"
 
 namespace quorvel {
 namespace {
@@ -301,6 +304,34 @@ TEST(ClipboardWatch, TheProgramsOwnWriteIsSeenAtOnce) {
   // No message handled, no recheck due: the write itself made the number stale.
   EXPECT_EQ(ClipboardWatchedSequenceNumber(), GetClipboardSequenceNumber());
   ClipboardWatchEnd();
+}
+
+// The application on the Win32 platform: Return on a middle entry puts its
+// text on the clipboard, and the capture step of the same turn moves it.
+TEST(ClipboardWatch, AnEntryCopiedBackMovesInTheSameTurn) {
+  Application app(Win32Platform());
+  ASSERT_TRUE(app.Start());
+  auto texts = [&] {
+    std::vector<std::u16string> out;
+    for (size_t i = 0; i < app.State().history.Size(); ++i) {
+      out.push_back(app.State().history.At(i).text());
+    }
+    return out;
+  };
+  for (const char16_t* text : {u"first", u"middle", u"last"}) {
+    const size_t before = app.State().history.Size();
+    ChangeElsewhere(text);
+    PumpUntil([&] { return app.Turn() && app.State().history.Size() > before; }, 2000);
+  }
+  ASSERT_EQ(texts(), (std::vector<std::u16string>{u"first", u"middle", u"last"}));
+  Win32Platform().GadgetSetState(kListView, 1);
+  // One turn's command and capture step, as Turn runs them.
+  app.RunCommand(kItemCopy);
+  app.CaptureClipboard();
+  EXPECT_EQ(texts(), (std::vector<std::u16string>{u"first", u"last", u"middle"}));
+  EXPECT_EQ(Win32Platform().GadgetItemText(kListView, 2).substr(0, 6), u"middle");
+  EXPECT_EQ(GetClipboardOwner(), ClipboardWindow());
+  app.Shutdown();
 }
 
 }  // namespace
