@@ -122,6 +122,15 @@ TEST(TextFindIgnoreCase, OffsetsAndNone) {
   EXPECT_EQ(TextFindIgnoreCase(u"abc", u"x"), npos);
   EXPECT_EQ(TextFindIgnoreCase(u"abc", u""), npos);
   EXPECT_EQ(TextFindIgnoreCase(u"", u"a"), npos);
+  // Patterns that keep almost matching: found where they start, in one
+  // pass, also right after the places where the fast scan gives up.
+  const std::u16string almost = std::u16string(100, u'a') + u"b";
+  for (size_t at : {0, 1, 4, 5, 6, 900}) {
+    const std::u16string text = std::u16string(at + 100, u'A') + u"B" + std::u16string(50, u'A');
+    EXPECT_EQ(TextFindIgnoreCase(text, almost), at) << at;
+    EXPECT_EQ(FoldedPattern(almost).FindInLatin1(std::string(text.begin(), text.end())), at) << at;
+  }
+  EXPECT_EQ(TextFindIgnoreCase(std::u16string(5000, u'A'), almost), npos);
 }
 
 TEST(TextFindIgnoreCase, ReadsNothingPastTheText) {
