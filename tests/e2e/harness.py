@@ -44,6 +44,8 @@ Programs (each started program is stopped by pid when the test ends):
     other_window(title) / other_text(title)  the other application's window state / typed text
     other_keys(title)                   virtual-key codes of the key presses it received
     x_focus_name()                      title of the X window that has the keyboard focus
+    x_icons(title)                      the icons a shown window offers the taskbar (_NET_WM_ICON):
+                                        [(width, height, [ARGB per pixel, rows top down])]
     WineProcess.stop() / .wait(timeout) / .running() / .exit_code / .log (its output file)
 
 Looking from outside (probe.exe; each call about 0.15 s; dicts as probe prints them):
@@ -259,6 +261,24 @@ class Desktop:
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
         return r.stdout.decode("utf-8", errors="replace") if r.returncode == 0 else None
 
+    def x_icons(self, title):
+        """The icons of the shown X window with exactly this title, from its
+        _NET_WM_ICON property: [(width, height, [ARGB, ...])]; [] if it has none."""
+        found = self.xdotool("search", "--onlyvisible", "--name", "^" + re.escape(title) + "$")
+        icons = []
+        for window in found.stdout.split()[:1]:
+            r = subprocess.run(["xprop", "-id", window, "-notype", "-f", "_NET_WM_ICON", "32c",
+                                "_NET_WM_ICON"], env=self.env, stdin=subprocess.DEVNULL,
+                               capture_output=True, text=True, timeout=10)
+            if "=" not in r.stdout:
+                break
+            values = [int(v) for v in r.stdout.split("=", 1)[1].split(",")]
+            while len(values) >= 2:
+                width, height = values[0], values[1]
+                icons.append((width, height, values[2:2 + width * height]))
+                values = values[2 + width * height:]
+        return icons
+
     def screenshot(self, name):
         path = os.path.join(self.workdir, name if name.endswith(".png") else name + ".png")
         subprocess.run(["import", "-display", self.display, "-window", "root", path], env=self.env,
@@ -448,6 +468,9 @@ class QuorvelTestCase(unittest.TestCase):
 
     def x_clipboard(self):
         return self.desktop.x_clipboard()
+
+    def x_icons(self, title):
+        return self.desktop.x_icons(title)
 
     def screenshot(self, name):
         return self.desktop.screenshot(name)

@@ -31,7 +31,7 @@ constexpr wchar_t kUsage[] =
     L"  clip-get | clip-set (--text T | --file F)   Unicode text of the clipboard\n"
     L"  keys CHORD...             SendInput, e.g. alt+grave Return shift+F3 ctrl+f\n"
     L"  now                       the local date and time (GetLocalTime)\n"
-    L"  resources --file EXE      version information and manifest of a program file\n"
+    L"  resources --file EXE      version information, manifest and icon 1 of a program file\n"
     L"FILE paths may be Unix paths (mapped to Z:). Texts in files are UTF-8.\n"
     L"Exit code 0: found / done; 1: not found / failed; 2: bad command line.\n";
 
@@ -553,7 +553,55 @@ bool CmdNow(Json& json) {
   return true;
 }
 
-// The version information and the manifest a program file carries.
+// ---------------------------------------------------------------------------
+// Resources and icons.
+
+std::string ResourceBytes(HMODULE module, WORD id, WORD type) {
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type));
+  if (!found) return {};
+  const auto* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
+  return data ? std::string(data, SizeofResource(module, found)) : std::string();
+}
+
+// The images of icon group 1 (RT_GROUP_ICON 14, its entries 14 bytes each):
+// side in pixels (0 stands for 256), bits per pixel, and whether the image
+// (RT_ICON 3) is a PNG rather than a bitmap.
+void PutIconGroup(Json& json, HMODULE module) {
+  const std::string group = ResourceBytes(module, 1, 14);
+  std::vector<long long> sides, bits, pngs;
+  if (group.size() >= 6) {
+    WORD count = 0;
+    std::memcpy(&count, group.data() + 4, 2);
+    for (size_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
+      const char* entry = group.data() + 6 + 14 * i;
+      WORD bitCount = 0, id = 0;
+      std::memcpy(&bitCount, entry + 6, 2);
+      std::memcpy(&id, entry + 12, 2);
+      const auto side = static_cast<unsigned char>(entry[0]);
+      sides.push_back(side == 0 ? 256 : side);
+      bits.push_back(bitCount);
+      pngs.push_back(ResourceBytes(module, id, 3).rfind("\x89PNG", 0) == 0 ? 1 : 0);
+    }
+  }
+  json.Ints("icon_sides", sides);
+  json.Ints("icon_bits", bits);
+  json.Ints("icon_png", pngs);
+}
+
+// The size of an icon's image in pixels, or {0, 0}.
+std::vector<long long> IconSize(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return {0, 0};
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof mask, &mask);
+  // A monochrome icon keeps its AND and XOR masks in one bitmap of twice the height.
+  const long long height = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return {mask.bmWidth, height};
+}
+
+// The version information, the manifest and the icon a program file carries.
 bool CmdResources(const Options& o, Json& json) {
   const std::wstring path = WindowsPath(o.file);
   DWORD ignored = 0;
@@ -579,15 +627,16 @@ bool CmdResources(const Options& o, Json& json) {
       json.Text(key.c_str(), value);
     }
   }
-  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = LoadLibraryExW(path.c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (!module) return false;
-  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
-    const DWORD bytes = SizeofResource(module, found);
-    if (const auto* data = static_cast<const char*>(LockResource(LoadResource(module, found)))) {
-      const std::string manifest(data, bytes);
-      json.Text("manifest", std::wstring(manifest.begin(), manifest.end()));
-    }
+  if (const std::string manifest = ResourceBytes(module, 1, 24); !manifest.empty()) {
+    json.Text("manifest", std::wstring(manifest.begin(), manifest.end()));
   }
+  PutIconGroup(json, module);
+  HICON icon = LoadIconW(module, MAKEINTRESOURCEW(1));
+  json.Ints("icon_loaded", icon ? IconSize(icon) : std::vector<long long>{});
+  if (icon) DestroyIcon(icon);
   FreeLibrary(module);
   return true;
 }

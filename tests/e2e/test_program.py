@@ -1,11 +1,17 @@
 """The program as a user meets it: clipboard texts captured with their local time
 stamps, the hot key showing and hiding the window over another program, the exit
-question, and a second copy that cannot get the hot key."""
+question, a second copy that cannot get the hot key, and the exe's resources and
+icon."""
 
 import datetime
+import os
 import re
+import struct
 
 import harness
+
+ICO = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "app", "quorvel.ico")
+ICON_SIDES = [16, 20, 24, 32, 40, 48, 64, 256]
 
 # A list line: the entry's text, a blank, then «yyyy-mm-dd hh:mm:ss AM|PM».
 LINE = re.compile(r"(?P<text>.*) «(?P<stamp>\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [AP]M)»", re.DOTALL)
@@ -25,6 +31,27 @@ VK_OEM_3 = 0xC0  # the key at scan code 0x29 on the US layout (`)
 
 def buttons(box):
     return [b.replace("&", "") for b in box.get("buttons", [])]
+
+
+def ico_bitmaps(path):
+    """{side: [ARGB per pixel, rows top down]} of the 32-bit bitmap images of an
+    .ico (its PNG images left out)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    images = {}
+    for i in range(struct.unpack_from("<H", data, 4)[0]):
+        size, offset = struct.unpack_from("<II", data, 6 + 16 * i + 8)
+        image = data[offset:offset + size]
+        if image.startswith(b"\x89PNG"):
+            continue
+        width, double_height, _, bits = struct.unpack_from("<iiHH", image, 4)
+        if bits != 32:
+            raise AssertionError("a %d-bit image in %s" % (bits, path))
+        stride = width * 4
+        rows = [image[40 + y * stride:40 + (y + 1) * stride] for y in range(double_height // 2)]
+        images[width] = [a << 24 | r << 16 | g << 8 | b
+                         for row in reversed(rows) for b, g, r, a in zip(*[iter(row)] * 4)]
+    return images
 
 
 class Program(harness.QuorvelTestCase):
@@ -194,7 +221,7 @@ class Program(harness.QuorvelTestCase):
 
     # A second copy ------------------------------------------------------------------
 
-    def test_the_exe_carries_its_version_and_manifest(self):
+    def test_the_exe_carries_its_version_manifest_and_icon(self):
         if not harness.Config.quorvel:
             self.skipTest("no quorvel.exe given")
         info = self.desktop.probe("resources", file=harness.Config.quorvel)
@@ -211,6 +238,31 @@ class Program(harness.QuorvelTestCase):
                           'processorArchitecture="amd64"'):
             self.assertIn(attribute, dependency.group(0))
         self.assertNotIn("dpiAware", manifest)
+        self.assertEqual(info["icon_sides"], ICON_SIDES)
+        self.assertEqual(info["icon_bits"], [32] * len(ICON_SIDES))
+        self.assertEqual(info["icon_png"], [0] * (len(ICON_SIDES) - 1) + [1],
+                         "256 pixels as PNG, the smaller sizes as bitmaps")
+        self.assertEqual(info["icon_loaded"], [32, 32], "LoadIconW(exe, 1) gives the 32-pixel icon")
+
+    def test_the_window_and_the_find_prompt_show_the_program_icon(self):
+        # NOTE: under Wine GetClassLongPtrW(GCLP_HICON) answers 0 for another
+        # process's window. What the taskbar shows tells instead: Wine gives the
+        # X window the icons of the window's class.
+        self.start_quorvel()
+        self.start_other_app()
+        self.show_with_hot_key()
+        self.key("ctrl+f")
+        self.assertTrue(self.requester(wait_ms=5000)["found"])
+        bitmaps = ico_bitmaps(ICO)
+        for title in (harness.QUORVEL_TITLE, "find"):
+            icons = self.wait_for(lambda: self.x_icons(title), "the icons of %r" % title)
+            for width, height, pixels in icons:
+                self.assertIn(width, bitmaps, "%r shows a %d x %d icon" % (title, width, height))
+                wrong = sum(p != q for p, q in zip(pixels, bitmaps[width]))
+                self.assertTrue((height, len(pixels), wrong) == (width, width * width, 0),
+                                "%r: the %d x %d icon differs from the program's in %d pixels"
+                                % (title, width, height, wrong))
+        self.assertEqual(self.requester_press("escape")["rc"], 0)
 
     def test_a_second_copy_cannot_take_the_hot_key_and_ends_with_exit_code_0(self):
         first = self.start_quorvel()
