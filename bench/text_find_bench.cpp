@@ -43,6 +43,21 @@ void BM_TextFind(benchmark::State& state, int32_t mode, Placement placement) {
                           static_cast<int64_t>(sizeof(char16_t)));
 }
 
+// A text of 50 million units that keeps almost matching a pattern of 1,001
+// ("aaa…ab" in "AAA…A"): every unit starts a candidate.
+void BM_TextFindAlmostMatching(benchmark::State& state) {
+  const std::u16string text(50'000'000, u'A');
+  const std::u16string pattern = std::u16string(1000, u'a') + u"b";
+  int64_t found = -1;
+  for (auto _ : state) {
+    found = TextFind(text, pattern, 0, kIgnoreCase);
+    benchmark::DoNotOptimize(found);
+  }
+  if (found != 0) state.SkipWithError("found a pattern that is not there");
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size() * sizeof(char16_t)));
+}
+BENCHMARK(BM_TextFindAlmostMatching)->Unit(benchmark::kMillisecond);
+
 BENCHMARK_CAPTURE(BM_TextFind, exact_absent, kExact, Placement::kAbsent);
 BENCHMARK_CAPTURE(BM_TextFind, ignore_case_absent, kIgnoreCase, Placement::kAbsent);
 BENCHMARK_CAPTURE(BM_TextFind, exact_near_end, kExact, Placement::kNearEnd);

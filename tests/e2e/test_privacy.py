@@ -1,6 +1,7 @@
 """Content that its source marks as not for clipboard histories never reaches
 the list, whichever marker it carries; unmarked content and the cloud-only
-marker are recorded as usual."""
+marker are recorded as usual. A marker that cannot be read as allowing the
+recording counts as private."""
 
 import re
 
@@ -29,7 +30,9 @@ class Privacy(harness.QuorvelTestCase):
             ("Clipboard Viewer Ignore", "", True),
             ("CanIncludeInClipboardHistory", "00000000", True),
             ("CanIncludeInClipboardHistory", "01000000", False),
-            ("CanIncludeInClipboardHistory", "00", False),  # too short to say anything
+            # Too short to say "may be recorded": private, whatever it holds.
+            ("CanIncludeInClipboardHistory", "00", True),
+            ("CanIncludeInClipboardHistory", "010101", True),
             ("CanUploadToCloudClipboard", "00000000", False),
         ]
         for i, (marker, data, secret) in enumerate(cases):
