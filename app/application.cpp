@@ -1,6 +1,8 @@
 // Start-up, the loop and shut-down of the history application.
 #include "app/application.h"
 
+#include <new>
+
 #include "runtime/text.h"
 
 namespace quorvel {
@@ -124,7 +126,13 @@ int Application::Shutdown() {
 
 int Application::Run() {
   if (Start()) {
-    while (Turn()) {
+    for (;;) {
+      try {
+        if (!Turn()) break;
+      } catch (const std::bad_alloc&) {
+        // A turn that ran out of memory is given up; the history is kept and
+        // the next turn runs as usual.
+      }
     }
   }
   return Shutdown();

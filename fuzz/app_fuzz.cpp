@@ -122,16 +122,19 @@ class Session {
  private:
   // One action, then one turn. False once the user confirmed the exit.
   bool Act() {
-    switch (in_.Range(0, 15)) {
+    switch (in_.Range(0, 16)) {
       case 0:
       case 1:
       case 2:
+        untaken_ = false;
         platform_.CopyText(texts_.Next(in_));
         break;
       case 3:
+        untaken_ = false;
         platform_.CopyImage();
         break;
       case 4:
+        untaken_ = false;
         platform_.CopyPrivateText(texts_.Next(in_));
         break;
       case 5:
@@ -179,6 +182,11 @@ class Session {
       case 14:
         platform_.SetClock(PickClock(in_));
         break;
+      case 15:
+        // The list runs out of memory for new lines, or recovers.
+        refusing_ = in_.Range(0, 3) == 0;
+        platform_.RefuseListItems(refusing_);
+        break;
       default:
         break;  // a turn in which nothing happens
     }
@@ -205,7 +213,10 @@ class Session {
     // read now is the text captured last.
     std::u16string now;
     uint32_t sequence = 0;
-    if (platform_.ClipboardReadText(now, sequence) && !now.empty()) {
+    // (Unless the list refused a line since the clipboard last changed: that
+    // text was not taken, and stays untaken until the next change.)
+    if (refusing_) untaken_ = true;
+    if (!untaken_ && platform_.ClipboardReadText(now, sequence) && !now.empty()) {
       FUZZ_CHECK(app_.State().lastClipText == DigestOf(now), Describe(what) + " clipboard " + Show(now));
     }
     return true;
@@ -319,6 +330,8 @@ class Session {
   Application app_{platform_};
   ClipTexts texts_;
   bool held_ = false;
+  bool refusing_ = false;
+  bool untaken_ = false;  // a change the refusing list kept out
 };
 
 }  // namespace
