@@ -14,7 +14,6 @@ constexpr int64_t kEditorNumber = 1;
 constexpr int64_t kClientWidth = 1920;
 constexpr int64_t kClientHeight = 1050;
 constexpr WindowRef kWindowHandleBase = 0x10000;
-constexpr int32_t kShortcutAlt = 0x40000;
 constexpr uint32_t kWsMaximize = 0x01000000;
 constexpr uint32_t kWindowFlagInvisible = 0x10000000;
 
@@ -184,17 +183,17 @@ int64_t NullPlatform::EventNext(int32_t) {
       // The accelerator turns the key into a command event for the next call.
       for (const auto& [shortcut, item] : shortcuts_) {
         if (shortcut == message.shortcut) {
-          events_.EventRaise(13101, item & 0xFFFF, 0, 0, 0);
+          events_.EventRaise(EventMenuCommand, item & 0xFFFF, 0, 0, 0);
         }
       }
-      return (message.shortcut & kShortcutAlt) != 0 ? kMessageSysKeyDown : kMessageKeyDown;
+      return (message.shortcut & ShortcutAlt) != 0 ? kMessageSysKeyDown : kMessageKeyDown;
     }
     case MessageKind::kHotKey:
       // Only a registered hot key posts its message to the window.
       return hotKeyRegistered_ && windowOpen_ ? kMessageHotKey : 0;
     case MessageKind::kClose:
       if (!windowOpen_) return 0;
-      events_.EventRaise(13116, 0, 0, 0, 0);
+      events_.EventRaise(EventCloseRequest, 0, 0, 0, 0);
       return kMessageClose;
     case MessageKind::kPost:
       events_.EventRaise(message.event.code, message.event.object, message.event.window,
