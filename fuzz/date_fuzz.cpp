@@ -1,6 +1,6 @@
-// Fuzzes date formatting with random masks and dates against a plain
-// reference built on the C library's UTC breakdown, and the date fields and
-// DateFromParts against the same breakdown.
+// Fuzzes date formatting with masks built from tokens and dates against the
+// C library's strftime, and the date fields and DateFromParts against the C
+// library's UTC breakdown.
 #include <time.h>
 
 #include <cstdint>
@@ -27,58 +27,16 @@ Fields Breakdown(int64_t date) {
 
 bool IsDate(int64_t date) { return date >= 0 && date <= kDateMax; }
 
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-
-void AppendField(std::u16string& out, int64_t value, size_t width) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-  out.append(digits.begin(), digits.end());
-}
-
-// The formatting rule read straight: at each '%' try the tokens in order,
-// letters compared ignoring ASCII case; a date outside the valid range gives
-// '?' in the field's width.
-std::u16string ReferenceFormat(std::u16string_view mask, int64_t date) {
-  struct Token {
-    std::u16string_view letters;
-    int field;  // 0 year, 1 two-digit year, 2 month, 3 day, 4 hour, 5 minute, 6 second
-  };
-  static constexpr Token kTokens[] = {{u"yyyy", 0}, {u"yy", 1}, {u"mm", 2}, {u"dd", 3},
-                                      {u"hh", 4},   {u"ii", 5}, {u"ss", 6}};
-  std::u16string out;
-  size_t pos = 0;
-  while (pos < mask.size()) {
-    if (mask[pos] != u'%') {
-      out.push_back(mask[pos++]);
-      continue;
-    }
-    const Token* match = nullptr;
-    for (const Token& token : kTokens) {
-      const std::u16string_view rest = mask.substr(pos + 1);
-      if (rest.size() < token.letters.size()) continue;
-      bool same = true;
-      for (size_t i = 0; i < token.letters.size(); ++i) same = same && Lower(rest[i]) == token.letters[i];
-      if (same) {
-        match = &token;
-        break;
-      }
-    }
-    if (match == nullptr) {
-      out.push_back(u'%');
-      ++pos;
-      continue;
-    }
-    pos += 1 + match->letters.size();
-    const size_t width = match->field == 0 ? 4 : 2;
-    if (!IsDate(date)) {
-      out.append(width, u'?');
-      continue;
-    }
-    const Fields f = Breakdown(date);
-    const int64_t values[] = {f.year, f.year % 100, f.month, f.day, f.hour, f.minute, f.second};
-    AppendField(out, values[match->field], width);
-  }
-  return out;
+// A field as the C library writes it (strftime of the UTC breakdown), or '?'
+// in the field's width for a date outside the range.
+std::u16string LibraryField(const char* conversion, size_t width, int64_t date) {
+  if (!IsDate(date)) return std::u16string(width, u'?');
+  const auto seconds = static_cast<time_t>(date);
+  struct tm t {};
+  gmtime_r(&seconds, &t);
+  char buffer[16];
+  const size_t length = strftime(buffer, sizeof buffer, conversion, &t);
+  return std::u16string(buffer, buffer + length);
 }
 
 int64_t PickDate(FuzzInput& in) {
@@ -93,17 +51,47 @@ int64_t PickDate(FuzzInput& in) {
   }
 }
 
+// A mask built from pieces (tokens in any letter case, a lone '%', literal
+// text that cannot run on into a token) with the text each piece must become,
+// written by the C library: an oracle that shares nothing with the formatter.
 void CheckFormat(FuzzInput& in) {
-  const std::u16string mask = in.Text(24);
+  struct Token {
+    std::u16string_view letters;
+    const char* conversion;
+  };
+  static constexpr Token kTokens[] = {{u"yyyy", "%Y"}, {u"yy", "%y"}, {u"mm", "%m"}, {u"dd", "%d"},
+                                      {u"hh", "%H"},   {u"ii", "%M"}, {u"ss", "%S"}};
+  static constexpr std::u16string_view kLiterals = u" -:/.,abcefgjklnopqrtuvwxz019\u00AB\u00E9";
   const int64_t date = PickDate(in);
+  std::u16string mask, expected;
+  for (int64_t pieces = in.Range(0, 8); pieces > 0; --pieces) {
+    const int64_t kind = in.Range(0, 3);
+    if (kind <= 1) {
+      const Token& token = kTokens[in.Range(0, 6)];
+      mask.push_back(u'%');
+      for (char16_t letter : token.letters) {
+        mask.push_back(in.Range(0, 1) == 0 ? letter : static_cast<char16_t>(letter - 32));
+      }
+      expected += LibraryField(token.conversion, token.letters.size() == 4 ? 4 : 2, date);
+    } else if (kind == 2) {
+      mask.push_back(u'%');
+      expected.push_back(u'%');
+    } else {
+      const char16_t literal = kLiterals[in.Range(0, static_cast<int64_t>(kLiterals.size()) - 1)];
+      mask.push_back(literal);
+      expected.push_back(literal);
+    }
+  }
   const std::u16string formatted = DateFormat(mask, date);
-  FUZZ_CHECK(formatted == ReferenceFormat(mask, date),
-             "mask " + Show(mask) + " date " + std::to_string(date) + " gave " + Show(formatted) +
-                 " expected " + Show(ReferenceFormat(mask, date)));
-  // Every token is one unit longer than its field, so the text never grows;
-  // a mask without '%' is copied as it is.
-  FUZZ_CHECK(formatted.size() <= mask.size(), "mask " + Show(mask));
-  if (mask.find(u'%') == std::u16string::npos) FUZZ_CHECK(formatted == mask, "mask " + Show(mask));
+  FUZZ_CHECK(formatted == expected, "mask " + Show(mask) + " date " + std::to_string(date) +
+                                        " gave " + Show(formatted) + " expected " + Show(expected));
+
+  // Any mask at all: every token is one unit longer than its field, so the
+  // text never grows; a mask without '%' is copied as it is.
+  const std::u16string any = in.Text(24);
+  const std::u16string anyFormatted = DateFormat(any, PickDate(in));
+  FUZZ_CHECK(anyFormatted.size() <= any.size(), "mask " + Show(any));
+  if (any.find(u'%') == std::u16string::npos) FUZZ_CHECK(anyFormatted == any, "mask " + Show(any));
 }
 
 void CheckFields(FuzzInput& in) {

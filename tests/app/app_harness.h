@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,23 @@ class AppTest : public ::testing::Test {
   void Press(int32_t shortcut) {
     platform.PressKey(shortcut);
     Settle();
+  }
+
+  // Starts with the texts captured in order, each at its own time (a date
+  // value), then shows the window; the clock is then at clockAfter, or
+  // stays at the last capture's time.
+  struct Captured {
+    std::u16string_view text;
+    int64_t at;
+  };
+  void StartWithHistory(std::initializer_list<Captured> captures, int64_t clockAfter = kNoDate) {
+    Start();
+    for (const Captured& capture : captures) {
+      platform.SetClock(capture.at);
+      Copy(capture.text);
+    }
+    if (clockAfter != kNoDate) platform.SetClock(clockAfter);
+    ShowWindow();
   }
 
   // Shows the window with the hot key (it starts hidden).

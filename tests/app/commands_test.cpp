@@ -9,15 +9,10 @@ class Commands : public AppTest {
  protected:
   // History A, B, C with C captured last, window shown.
   void StartWithABC() {
-    Start();
-    SetTime(2024, 5, 1, 9, 0, 0);
-    Copy(u"A");
-    SetTime(2024, 5, 1, 10, 0, 0);
-    Copy(u"B");
-    SetTime(2024, 5, 1, 11, 0, 0);
-    Copy(u"C");
-    SetTime(2024, 5, 1, 13, 45, 0);
-    ShowWindow();
+    StartWithHistory({{u"A", DateFromParts(2024, 5, 1, 9, 0, 0)},
+                      {u"B", DateFromParts(2024, 5, 1, 10, 0, 0)},
+                      {u"C", DateFromParts(2024, 5, 1, 11, 0, 0)}},
+                     DateFromParts(2024, 5, 1, 13, 45, 0));
   }
   void Select(int64_t index) { platform.GadgetSetState(kListView, index); }
 };

@@ -7,13 +7,9 @@ namespace {
 class Find : public AppTest {
  protected:
   void StartWithFruit() {
-    Start();
-    SetTime(2023, 3, 4, 8, 0, 0);
-    Copy(u"apple");
-    SetTime(2024, 7, 9, 15, 0, 0);
-    Copy(u"Banana");
-    Copy(u"pineapple");
-    ShowWindow();
+    StartWithHistory({{u"apple", DateFromParts(2023, 3, 4, 8, 0, 0)},
+                      {u"Banana", DateFromParts(2024, 7, 9, 15, 0, 0)},
+                      {u"pineapple", DateFromParts(2024, 7, 9, 15, 0, 0)}});
   }
   void Search(std::u16string_view text) {
     platform.AnswerInput(text);

@@ -128,13 +128,5 @@ TEST_F(Loop, RunEndsWhenTheUserConfirmsTheExit) {
   EXPECT_FALSE(platform.WindowOpenNow());
 }
 
-TEST_F(Loop, ChoosersPickByCondition) {
-  EXPECT_EQ(ChooseText(1, u"a", u"b"), u"a");
-  EXPECT_EQ(ChooseText(0, u"a", u"b"), u"b");
-  EXPECT_EQ(ChooseNumber(1, 0, -1), 0);
-  EXPECT_EQ(ChooseNumber(0, 0, -1), -1);
-  EXPECT_EQ(ChooseNumber(1, -1, 1), -1);
-}
-
 }  // namespace
 }  // namespace quorvel::testing

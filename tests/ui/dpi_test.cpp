@@ -32,23 +32,6 @@ TEST(Dpi, MulDivRoundsHalvesAwayFromZero) {
   }
 }
 
-TEST(Dpi, OffAsBuiltEveryConversionAnswersItsInput) {
-  static_assert(!DpiAware);
-  EXPECT_EQ(Dpi().dpiX, 96);
-  EXPECT_EQ(Dpi().dpiY, 96);
-  EXPECT_EQ(Dpi().scaleX, 1.0);
-  for (int32_t v : {-65535, -1, 0, 7, 400, 1920}) {
-    EXPECT_EQ(DpiScaleX(v), v);
-    EXPECT_EQ(DpiScaleY(v), v);
-    EXPECT_EQ(DpiUnscaleX(v), v);
-    EXPECT_EQ(DpiUnscaleY(v), v);
-  }
-  EXPECT_EQ(DpiScaleRect(PixelRect{10, 20, 30, 40}), (PixelRect{10, 20, 30, 40}));
-  int32_t x = 10, y = 20, w = 30, h = 40;
-  DpiScaleRect(x, y, w, h);
-  EXPECT_EQ((PixelRect{x, y, w, h}), (PixelRect{10, 20, 30, 40}));
-}
-
 TEST(Dpi, OnAt144ScalesByMulDivAndUnscalesByRounding) {
   PixelDensity density;
   density.aware = true;

@@ -68,12 +68,6 @@ TEST(ShortcutTable, ASecondAddOfTheSameKeysReplacesTheCommandInPlace) {
   EXPECT_EQ(table.Count(), 5);
 }
 
-TEST(ShortcutTable, RowsHaveTheAccelLayout) {
-  static_assert(sizeof(ShortcutRow) == 6);
-  static_assert(offsetof(ShortcutRow, key) == 2);
-  static_assert(offsetof(ShortcutRow, cmd) == 4);
-}
-
 TEST(Tab, RichEditClassNames) {
   EXPECT_TRUE(IsRichEditClassName(u"RichEdit20W"));
   EXPECT_TRUE(IsRichEditClassName(u"RICHEDIT50W"));
