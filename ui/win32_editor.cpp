@@ -14,6 +14,7 @@
 #include "ui/dpi.h"
 #include "ui/layer.h"
 #include "ui/win32_gadget.h"
+#include "ui/win32_library.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
@@ -101,6 +102,10 @@ class UniqueModule {
  private:
   HMODULE module_;
 };
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  return static_cast<HMODULE>(SystemLibraryLoad(name));
+}
 
 template <typename Function>
 void Resolve(HMODULE module, const char* name, Function& function) {
@@ -428,9 +433,9 @@ void ThemedFrame(HWND control) {
 
 void LoadLibrariesOnce(EditorShared& shared) {
   FillKind(shared.kind);
-  shared.msftedit = LoadLibraryW(L"MSFTEDIT.DLL");
-  shared.riched20 = LoadLibraryW(L"RICHED20.DLL");
-  if (shared.riched20 == nullptr) LoadLibraryW(L"RICHED32.DLL");
+  shared.msftedit = LoadSystemLibrary(L"MSFTEDIT.DLL");
+  shared.riched20 = LoadSystemLibrary(L"RICHED20.DLL");
+  if (shared.riched20 == nullptr) LoadSystemLibrary(L"RICHED32.DLL");
   if (shared.uxtheme != nullptr) {
     ThemeFunctions& fn = shared.theme;
     Resolve(shared.uxtheme, "OpenThemeData", fn.OpenThemeData);
@@ -454,7 +459,7 @@ void LoadLibrariesOnce(EditorShared& shared) {
 int32_t VisualStylesDetect() {
   EditorShared& shared = Shared();
   if (shared.version != 0) return shared.version;
-  if (const UniqueModule comctl(LoadLibraryW(L"COMCTL32.DLL")); comctl.get() != nullptr) {
+  if (const UniqueModule comctl(LoadSystemLibrary(L"COMCTL32.DLL")); comctl.get() != nullptr) {
     HRESULT(CALLBACK * getVersion)(DllVersionInfo*) = nullptr;
     Resolve(comctl.get(), "DllGetVersion", getVersion);
     if (getVersion == nullptr) {
@@ -468,7 +473,7 @@ int32_t VisualStylesDetect() {
       }
     }
   }
-  if (shared.uxtheme == nullptr) shared.uxtheme = LoadLibraryW(L"uxtheme.dll");
+  if (shared.uxtheme == nullptr) shared.uxtheme = LoadSystemLibrary(L"uxtheme.dll");
   if (shared.uxtheme != nullptr) {
     BOOL(WINAPI * isAppThemed)() = nullptr;
     Resolve(shared.uxtheme, "IsAppThemed", isAppThemed);
