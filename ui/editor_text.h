@@ -8,17 +8,17 @@
 
 namespace quorvel {
 
-// The rich-edit control's time to take in, draw and later drop a text grows
-// with its characters, far more with its line breaks, and more per character
-// far into a long line. Under Wine: 200,000 characters took 0.57 s to show in
-// lines of 64 and 2.0 s as one line; one line of 1,000,000 took 10 s, most of
-// it drawing; dropping a text to take the next one grows with the square of
-// its lines (4,000 lines of 64: 1.5 s, 8,000 empty lines: 0.9 s; 1,000 lines
-// of 64: 0.06 s). Each character therefore costs one unit, a line break (CR,
-// LF or CR LF) breakCost units, and a character at column longColumn or beyond
-// of its line longCost units; the editor shows the longest beginning that
-// costs at most budget units: about 1,200 lines of 64 (79,000 characters),
-// 2,500 empty lines, or 50,000 characters of one line.
+// The rich-edit control's time to take in, draw and drop a text grows with
+// its characters, more per character far into a long line, and far more with
+// its line breaks: dropping a text, when the next one replaces it, grows with
+// the square of its lines. Under Wine (bench/wine/richedit_costs.cpp): 1,000
+// lines of 64 characters were dropped in 0.10 s, 2,000 in 0.29 s, 4,000 in
+// 2.1 s; one line of 1,000,000 characters took 12 s to take in and 22 s to
+// draw. Each character therefore costs one unit, a line break (CR, LF or
+// CR LF) breakCost units, and a character at column longColumn or beyond of
+// its line longCost units; the editor shows the longest beginning that costs
+// at most budget units: about 1,200 lines of 64 (79,000 characters), 2,500
+// empty lines, or 50,000 characters of one line.
 struct EditorTextCosts {
   size_t budget;
   size_t breakCost;
