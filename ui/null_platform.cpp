@@ -4,6 +4,7 @@
 #include "ui/null_platform.h"
 
 #include "runtime/date.h"
+#include "ui/editor_text.h"
 
 namespace quorvel {
 
@@ -147,11 +148,15 @@ std::u16string NullPlatform::GadgetItemText(int64_t gadget, int64_t index) {
 
 void NullPlatform::GadgetSetText(int64_t gadget, std::u16string_view text) {
   if (gadget == kEditorNumber && editorExists_) {
-    // The rich-edit control stores a line end as a single carriage return.
+    // What the Win32 editor shows: the beginning that EditorTextShown allows
+    // and the note on the rest. The rich-edit control stores a line end as a
+    // single carriage return.
+    const EditorShownText part = EditorTextShown(text);
+    const std::u16string shown = std::u16string(part.shown) + EditorOmissionNote(part.notShown);
     editorText_.clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
-      editorText_ += text[i] == u'\n' ? u'\r' : text[i];
+    for (size_t i = 0; i < shown.size(); ++i) {
+      if (shown[i] == u'\r' && i + 1 < shown.size() && shown[i + 1] == u'\n') continue;
+      editorText_ += shown[i] == u'\n' ? u'\r' : shown[i];
     }
   }
 }

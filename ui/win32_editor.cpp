@@ -1,19 +1,24 @@
 // The editor on a rich-edit control: library and class choice, creation, the
-// kind operations, and the procedure with focus events, the automatic text
-// colour and, under visual styles, a themed border drawn in the frame.
+// kind operations, and the procedure with focus events, plain-text pastes, the
+// automatic text colour and, under visual styles, a themed border drawn in the
+// frame.
 #include "ui/win32_editor.h"
 
 #include <richedit.h>
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
 
 #include "ui/dpi.h"
+#include "ui/editor_text.h"
 #include "ui/layer.h"
+#include "ui/win32_clipboard.h"
 #include "ui/win32_gadget.h"
+#include "ui/win32_library.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
@@ -102,6 +107,10 @@ class UniqueModule {
   HMODULE module_;
 };
 
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  return static_cast<HMODULE>(SystemLibraryLoad(name));
+}
+
 template <typename Function>
 void Resolve(HMODULE module, const char* name, Function& function) {
   const FARPROC address = GetProcAddress(module, name);
@@ -143,50 +152,42 @@ std::u16string GetText(GadgetEntry& entry) {
   return GadgetText(buffer);
 }
 
-std::string Utf8WithNul(std::u16string_view text) {
-  const std::wstring wide = GadgetWide(text);
-  const int units = static_cast<int>(wide.size()) + 1;  // the terminating NUL goes too
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), units, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return std::string();
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  if (WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), units, utf8.data(), bytes, nullptr, nullptr) !=
-      bytes) {
-    return std::string();
-  }
-  return utf8;
-}
-
-// NOTE: a rich-edit control reads a text that opens with a rich-text header
-// as rich text whichever message carries it, so "{\rtf1 x}" would show as "x".
-bool ReadsAsRichText(std::u16string_view text) {
-  return text.starts_with(u"{\\rtf") || text.starts_with(u"{\\urtf");
-}
-
+// Text handed to the control as UTF-16 in whole units, piece after piece,
+// straight from where it lies: nothing is converted or copied beforehand.
 struct PlainSource {
-  const char* next;
-  size_t bytesLeft;
+  std::u16string_view pieces[2];
+  size_t piece = 0;
+  size_t offset = 0;  // units of pieces[piece] already handed over
 };
 
 DWORD CALLBACK ReadPlain(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
   auto* source = reinterpret_cast<PlainSource*>(cookie);
-  // Whole UTF-16 units only.
-  const size_t bytes =
-      std::min(source->bytesLeft, static_cast<size_t>(size > 0 ? size : 0) & ~size_t{1});
-  std::memcpy(buffer, source->next, bytes);
-  source->next += bytes;
-  source->bytesLeft -= bytes;
-  *read = static_cast<LONG>(bytes);
+  size_t room = size > 0 ? static_cast<size_t>(size) / sizeof(char16_t) : 0;
+  size_t copied = 0;
+  while (room > 0 && source->piece < std::size(source->pieces)) {
+    const std::u16string_view rest = source->pieces[source->piece].substr(source->offset);
+    const size_t units = std::min(room, rest.size());
+    if (units > 0) {
+      std::memcpy(buffer + copied * sizeof(char16_t), rest.data(), units * sizeof(char16_t));
+    }
+    copied += units;
+    room -= units;
+    source->offset += units;
+    if (source->offset == source->pieces[source->piece].size()) {
+      ++source->piece;
+      source->offset = 0;
+    }
+  }
+  *read = static_cast<LONG>(copied * sizeof(char16_t));
   return 0;
 }
 
-// Replaces the whole content with text taken as plain text, never as rich text.
-void StreamPlain(HWND control, std::u16string_view text) {
-  PlainSource source{reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)};
-  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadPlain};
-  SendMessageW(control, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
-}
-
+// Only the part that EditorTextShown allows goes in, streamed from the text
+// itself: a text of 100 MB is neither converted nor copied.
+// NOTE: a rich-edit control reads a text that opens with a rich-text header
+// as rich text when it comes through EM_SETTEXTEX (under Wine also in
+// plain-text mode), so "{\rtf1 x}" would show as "x"; a stream of plain
+// Unicode text (SF_TEXT | SF_UNICODE) is never read as rich text.
 void SetText(GadgetEntry& entry, std::u16string_view text) {
   HWND control = GadgetHandle(entry);
   if (text.empty()) {
@@ -195,14 +196,36 @@ void SetText(GadgetEntry& entry, std::u16string_view text) {
     return;
   }
   SetScrollPos(control, SB_HORZ, 0, TRUE);
-  if (ReadsAsRichText(text)) {
-    StreamPlain(control, text);
-    return;
-  }
-  const std::string utf8 = Utf8WithNul(text);
-  SETTEXTEX how{ST_DEFAULT, CP_UTF8};
-  SendMessageW(control, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
-               reinterpret_cast<LPARAM>(utf8.c_str()));
+  const EditorShownText part = EditorTextShown(text);
+  const std::u16string note = EditorOmissionNote(part.notShown);
+  PlainSource source{{part.shown, note}};
+  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadPlain};
+  SendMessageW(control, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
+}
+
+// A paste takes the clipboard's Unicode text alone, whatever richer formats
+// another program put beside it, and as much of it as the editor shows of any
+// text. EM_REPLACESEL takes its text as plain text.
+// NOTE: under Wine a stream in plain-text mode replaces the whole content
+// even when it is asked to replace the selection (SFF_SELECTION).
+void PastePlain(HWND control) {
+  if ((SendMessageW(control, EM_GETOPTIONS, 0, 0) & ECO_READONLY) != 0) return;
+  const std::u16string text = ClipboardGetText();
+  if (text.empty()) return;
+  const EditorShownText part = EditorTextShown(text);
+  const std::wstring pasted =
+      GadgetWide(part.shown) + GadgetWide(EditorOmissionNote(part.notShown));
+  SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+}
+
+// The keys with which the rich-edit control pastes by itself: Ctrl+V (not
+// with Alt: Ctrl+Alt is AltGr) and Shift+Insert.
+bool IsPasteKey(WPARAM key) {
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  if (alt) return false;
+  return (key == 'V' && ctrl) || (key == VK_INSERT && shift && !ctrl);
 }
 
 void ClearItems(GadgetEntry& entry) {
@@ -428,9 +451,9 @@ void ThemedFrame(HWND control) {
 
 void LoadLibrariesOnce(EditorShared& shared) {
   FillKind(shared.kind);
-  shared.msftedit = LoadLibraryW(L"MSFTEDIT.DLL");
-  shared.riched20 = LoadLibraryW(L"RICHED20.DLL");
-  if (shared.riched20 == nullptr) LoadLibraryW(L"RICHED32.DLL");
+  shared.msftedit = LoadSystemLibrary(L"MSFTEDIT.DLL");
+  shared.riched20 = LoadSystemLibrary(L"RICHED20.DLL");
+  if (shared.riched20 == nullptr) LoadSystemLibrary(L"RICHED32.DLL");
   if (shared.uxtheme != nullptr) {
     ThemeFunctions& fn = shared.theme;
     Resolve(shared.uxtheme, "OpenThemeData", fn.OpenThemeData);
@@ -454,7 +477,7 @@ void LoadLibrariesOnce(EditorShared& shared) {
 int32_t VisualStylesDetect() {
   EditorShared& shared = Shared();
   if (shared.version != 0) return shared.version;
-  if (const UniqueModule comctl(LoadLibraryW(L"COMCTL32.DLL")); comctl.get() != nullptr) {
+  if (const UniqueModule comctl(LoadSystemLibrary(L"COMCTL32.DLL")); comctl.get() != nullptr) {
     HRESULT(CALLBACK * getVersion)(DllVersionInfo*) = nullptr;
     Resolve(comctl.get(), "DllGetVersion", getVersion);
     if (getVersion == nullptr) {
@@ -468,7 +491,7 @@ int32_t VisualStylesDetect() {
       }
     }
   }
-  if (shared.uxtheme == nullptr) shared.uxtheme = LoadLibraryW(L"uxtheme.dll");
+  if (shared.uxtheme == nullptr) shared.uxtheme = LoadSystemLibrary(L"uxtheme.dll");
   if (shared.uxtheme != nullptr) {
     BOOL(WINAPI * isAppThemed)() = nullptr;
     Resolve(shared.uxtheme, "IsAppThemed", isAppThemed);
@@ -498,6 +521,9 @@ int64_t EditorCreate(int64_t number, int32_t x, int32_t y, int32_t width, int32_
                       width, height, GadgetParentWindow(), reinterpret_cast<HMENU>(intptr_t{-1}),
                       GetModuleHandleW(nullptr), nullptr);
   if (control == nullptr) return 0;
+  // The editor shows texts exactly, never as rich text; the mode can only be
+  // set while the control is empty.
+  SendMessageW(control, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
   GadgetEntry* entry = table->Allocate(number);  // a number in use loses its old gadget here
   entry->word[kBackColour] = -1;
   entry->word[kFrontColour] = -1;
@@ -547,6 +573,18 @@ LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPAR
                    DpiUnscaleY(height));
       return 0;
     }
+    case WM_PASTE:
+    case EM_PASTESPECIAL:
+      PastePlain(control);
+      return 0;
+    case WM_KEYDOWN:
+      // NOTE: the rich-edit control pastes these keys itself, without
+      // WM_PASTE, and under Wine takes rich formats even in plain-text mode.
+      if (IsPasteKey(wParam)) {
+        PastePlain(control);
+        return 0;
+      }
+      break;
     case WM_SETFONT: {
       CallWindowProcW(next, control, message, wParam, lParam);
       if (const GadgetEntry* entry = GadgetFromHandle(control)) ApplyFrontColour(*entry);

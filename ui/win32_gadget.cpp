@@ -2,14 +2,13 @@
 // clean-up, handle look-ups, gadget events, generic operations, brushes, fonts.
 #include "ui/win32_gadget.h"
 
-#include <commctrl.h>
-
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "ui/dpi.h"
 #include "ui/layer.h"
+#include "ui/win32_library.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
@@ -140,8 +139,7 @@ void GadgetLibraryInit() {
   library.table.emplace(LayerEvents(), GadgetFree,
                         GadgetFallbacks{FallbackHide, FallbackFocus, FallbackSetText});
   library.currentFont = library.defaultFont;
-  INITCOMMONCONTROLSEX controls{sizeof controls, 0xB48};
-  InitCommonControlsEx(&controls);
+  CommonControlsInit(0xB48);
   SetGadgetMessageHook(GadgetOfferMessage);
 }
 

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "ui/win32_library.h"
 #include "ui/win32_post.h"
 #include "ui/win32_window.h"
 
@@ -24,11 +25,8 @@ LayerState& State() {
 }
 
 void CommonControlsStart() {
-  INITCOMMONCONTROLSEX controls{};
-  controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
-                   ICC_INTERNET_CLASSES;
-  InitCommonControlsEx(&controls);
+  CommonControlsInit(ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
+                     ICC_INTERNET_CLASSES);
   // COM stays initialised for the life of the process.
   (void)CoInitialize(nullptr);
 }

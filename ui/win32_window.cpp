@@ -12,6 +12,7 @@
 #include "ui/message_events.h"
 #include "ui/registry.h"
 #include "ui/win32_events.h"
+#include "ui/win32_library.h"
 #include "ui/window_style.h"
 
 namespace quorvel {
@@ -75,7 +76,7 @@ void Raise(int32_t code, int64_t object, int64_t window, int64_t type = 0) {
 
 bool DesktopCompositionEnabled() {
   static const bool enabled = [] {
-    HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+    const auto dwm = static_cast<HMODULE>(SystemLibraryLoad(L"dwmapi.dll"));
     if (dwm == nullptr) return false;
     using IsEnabled = HRESULT(WINAPI*)(BOOL*);
     auto isEnabled = reinterpret_cast<IsEnabled>(

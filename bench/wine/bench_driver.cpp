@@ -5,7 +5,10 @@
 // the find prompt. The clipboard is opened with a window of the driver's own,
 // as a real program would.
 //   bench_driver [--out FILE] COMMAND ARGS
-//   set CHARS TAG            a text of CHARS characters starting with TAG; when
+//   set CHARS TAG [LINE]     a text of CHARS characters starting with TAG, in
+//                            lines of LINE characters with their CR LF (64 when
+//                            not given; 0: one line without breaks; 2: the tag,
+//                            then line breaks only); when
 //                            Quorvel runs, waits for its list to grow
 //   turns MS                 turns of a counted Quorvel over MS milliseconds;
 //                            FILE.begin appears when the interval starts
@@ -22,6 +25,11 @@
 //                            whether the hot key is then taken
 //   find TEXT                answers the open find prompt with TEXT and times
 //                            until the list selection moves
+//   preview                  in the shown Quorvel: End selects the last entry,
+//                            Alt+Return (SendInput) is timed until the editor
+//                            is visible, painted and the loop answers; then
+//                            round trips in the preview, and Alt+Return back
+//                            timed until the list is visible and painted
 // Results are one JSON object in FILE (times in microseconds). Exit code 0:
 // done; 1: failed (the JSON says where); 2: bad command line.
 #include <windows.h>
@@ -30,6 +38,8 @@
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -138,10 +148,11 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
-HWND FindDescendant(HWND parent, const wchar_t* className) {
+// The first descendant whose class name starts with prefix (ignoring case).
+HWND FindDescendant(HWND parent, const wchar_t* prefix) {
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (_wcsicmp(ClassOf(child).c_str(), className) == 0) return child;
-    if (HWND inner = FindDescendant(child, className)) return inner;
+    if (_wcsnicmp(ClassOf(child).c_str(), prefix, std::wcslen(prefix)) == 0) return child;
+    if (HWND inner = FindDescendant(child, prefix)) return inner;
   }
   return nullptr;
 }
@@ -151,6 +162,11 @@ HWND QuorvelWindow() { return FindWindowW(kQuorvelClass, kQuorvelTitle); }
 HWND QuorvelList() {
   HWND window = QuorvelWindow();
   return window ? FindDescendant(window, L"ListBox") : nullptr;
+}
+
+HWND QuorvelEditor() {
+  HWND window = QuorvelWindow();
+  return window ? FindDescendant(window, L"RichEdit") : nullptr;
 }
 
 // A message to another process's control; -1 when it did not answer in time.
@@ -198,14 +214,15 @@ bool OpenOwned() {
   return true;
 }
 
-// A text of chars characters that starts with tag: lines of 64 characters.
-std::wstring MakeText(size_t chars, const std::wstring& tag) {
+// A text of chars characters that starts with tag: lines of lineChars
+// characters, the CR LF included; 0 makes one line without breaks.
+std::wstring MakeText(size_t chars, const std::wstring& tag, size_t lineChars = 64) {
   static const wchar_t kFiller[] = L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
   std::wstring text = tag;
   text.reserve(chars > tag.size() ? chars : tag.size());
   size_t column = text.size();
   while (text.size() < chars) {
-    if (column >= 62 && text.size() + 2 <= chars) {
+    if (lineChars >= 2 && column + 2 >= lineChars && text.size() + 2 <= chars) {
       text += L"\r\n";
       column = 0;
     } else {
@@ -273,8 +290,10 @@ int64_t WaitForListAbove(HWND list, long long count, DWORD pollMs, DWORD timeout
 // Commands. Each fills json and returns true when it did its thing.
 
 bool CmdSet(const std::vector<std::wstring>& args, Json& json) {
-  if (args.size() != 2) return false;
-  const std::wstring text = MakeText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1]);
+  if (args.size() != 2 && args.size() != 3) return false;
+  const size_t lineChars = args.size() == 3 ? static_cast<size_t>(_wtoi64(args[2].c_str())) : 64;
+  const std::wstring text =
+      MakeText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1], lineChars);
   HWND list = QuorvelList();
   const long long before = list ? Ask(list, LB_GETCOUNT) : -1;
   const SetTimes times = SetText(text);
@@ -515,6 +534,78 @@ bool CmdFind(const std::vector<std::wstring>& args, Json& json) {
   return selected != before;
 }
 
+// Keys as the user presses them: pressed in order, released in reverse. They
+// go to the window that has the keyboard focus.
+bool SendKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  auto add = [&inputs](WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_END ? KEYEVENTF_EXTENDEDKEY : 0);
+    inputs.push_back(input);
+  };
+  for (WORD vk : keys) add(vk, false);
+  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) add(*it, true);
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
+         inputs.size();
+}
+
+// Waits until ready() holds; the time it was seen, or 0 after timeoutMs.
+template <typename Ready>
+int64_t WaitUntil(Ready ready, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (ready()) return Ticks();
+    if (GetTickCount64() >= end) return 0;
+    Sleep(1);
+  }
+}
+
+// Shown, with nothing left to paint, and its thread answering messages.
+bool Painted(HWND window) {
+  return IsWindowVisible(window) && !GetUpdateRect(window, nullptr, FALSE) &&
+         Ask(window, WM_NULL, 60000) >= 0;
+}
+
+bool CmdPreview(Json& json) {
+  HWND window = QuorvelWindow();
+  HWND list = QuorvelList();
+  HWND editor = QuorvelEditor();
+  json.Bool("editor", editor != nullptr);
+  if (!list || !editor || IsWindowVisible(editor)) return false;
+  const long long count = Ask(list, LB_GETCOUNT);
+  SendKeys({VK_END});
+  if (!WaitUntil([&] { return Ask(list, LB_GETCURSEL) == count - 1; }, 10000)) return false;
+
+  const int64_t t0 = Ticks();
+  if (!SendKeys({VK_MENU, VK_RETURN})) return false;
+  const int64_t visible = WaitUntil([&] { return IsWindowVisible(editor) != FALSE; }, 180000);
+  json.Bool("shown", visible != 0);
+  if (!visible) return false;
+  json.Int("visible_us", Micros(visible - t0));
+  const int64_t painted = WaitUntil([&] { return Painted(editor); }, 180000);
+  if (!painted) return false;
+  json.Int("painted_us", Micros(painted - t0));
+  json.Int("editor_chars", Ask(editor, WM_GETTEXTLENGTH));
+  std::vector<long long> trips;
+  for (int i = 0; i < 5; ++i) {
+    const int64_t t = Ticks();
+    if (Ask(window, WM_NULL, 60000) < 0) return false;
+    trips.push_back(Micros(Ticks() - t));
+    Pause(20);
+  }
+  json.Ints("round_trip_us", trips);
+
+  const int64_t t1 = Ticks();
+  if (!SendKeys({VK_MENU, VK_RETURN})) return false;
+  const int64_t back = WaitUntil([&] { return !IsWindowVisible(editor) && Painted(list); }, 180000);
+  if (!back) return false;
+  json.Int("back_us", Micros(back - t1));
+  return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -529,7 +620,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (args.empty() || !CreateOwner()) {
     std::fputs("usage: bench_driver [--out FILE] set|turns|interfere|latency|fill|respond|"
-               "startup|find ARGS\n",
+               "startup|find|preview ARGS\n",
                stderr);
     return 2;
   }
@@ -554,6 +645,8 @@ int wmain(int argc, wchar_t** argv) {
     ok = CmdStartup(args, json);
   } else if (command == L"find") {
     ok = CmdFind(args, json);
+  } else if (command == L"preview") {
+    ok = CmdPreview(json);
   } else {
     known = false;
   }

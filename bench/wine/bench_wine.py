@@ -295,12 +295,44 @@ class Bench:
         rows["entries"] = entries
         self.results["large"] = rows
 
-    def run(self):
+    def preview(self):
+        """Alt+Return on entries that are large, one long line or line breaks only, in
+        quorvel.exe. Each entry's text replaces the previous one's in the editor, so a
+        row also times dropping the text of the row before."""
+        h = self.helpers
+        cases = [
+            ("200,000 characters in lines of 64", 200000, 64),
+            ("200,000 characters without a line break", 200000, 0),
+            ("1,000,000 characters without a line break", 1000000, 0),
+            ("100 MB: 50,000,000 characters in lines of 64", 50000000, 64),
+            ("1,000,000 characters, line breaks only", 1000000, 2),
+            ("200,000 characters in lines of 64, again", 200000, 64),
+        ]
+        rows = []
+        self.driver("set", 16, "bench preview start")
+        process = self.start_quorvel("quorvel.exe")
+        h.start_other_app()
+        h.hotkey()
+        h.wait_for(lambda: (lambda w: w["visible"] and w["foreground"])(h.main_window()),
+                   "the window shown in front", timeout=30)
+        for index, (label, chars, line) in enumerate(cases):
+            set_result = self.driver("set", chars, "bench preview %d" % index, line, timeout=300)
+            result = self.driver("preview", timeout=600)
+            rows.append({"case": label, "chars": set_result["chars"], **result})
+        self.stop(process)
+        self.desktop.stop_all()
+        self.results["preview"] = rows
+
+    def run(self, only=None):
         started = time.monotonic()
         try:
-            self.startup()
-            self.idle_interference_latency()
-            self.large_history()
+            if only == "preview":
+                self.preview()
+            else:
+                self.startup()
+                self.idle_interference_latency()
+                self.large_history()
+                self.preview()
         finally:
             self.desktop.stop_all()
         self.results["seconds"] = time.monotonic() - started
@@ -327,9 +359,27 @@ def pct(value):
     return "—" if value is None else "%.1f" % value
 
 
+def report_preview(r, add):
+    add("### Preview (Alt+Return in quorvel.exe, sent with SendInput by another program)")
+    add("")
+    add("Each row's text replaces the previous row's in the editor.")
+    add("")
+    add("| entry | editor visible ms | painted and answering ms | characters in the editor | WM_NULL in the preview, max ms | Alt+Return back to the painted list ms |")
+    add("|---|--:|--:|--:|--:|--:|")
+    for row in r["preview"]:
+        add("| %s | %s | %s | %d | %s | %s |" % (
+            row["case"], ms(row["visible_us"]), ms(row["painted_us"]), row["editor_chars"],
+            ms(max(row["round_trip_us"])), ms(row["back_us"])))
+    add("")
+
+
 def report(r):
     lines = []
     add = lines.append
+    if "idle" not in r:
+        report_preview(r, add)
+        add("Whole run: %.0f s." % r["seconds"])
+        return "\n".join(lines) + "\n"
     add("### Idle (%.0f s per row; CPU in %% of one core)" % r["idle"][0]["seconds"])
     add("")
     add("| clipboard | build | turns/s | quorvel | wineserver | rest of desktop | machine busy (2 cores) |")
@@ -414,6 +464,7 @@ def report(r):
     add("")
     add("quorvel.exe (linked stripped): %d bytes." % size["stripped"])
     add("")
+    report_preview(r, add)
     add("Whole run: %.0f s." % r["seconds"])
     return "\n".join(lines) + "\n"
 
@@ -423,8 +474,10 @@ def main():
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--quick", action="store_true",
                         help="shorter intervals and a smaller history, to try the script")
+    parser.add_argument("--only", choices=["preview"],
+                        help="run one measurement alone")
     options = parser.parse_args()
-    Bench(options.build_dir, options.quick).run()
+    Bench(options.build_dir, options.quick).run(options.only)
 
 
 if __name__ == "__main__":

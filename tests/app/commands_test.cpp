@@ -143,6 +143,24 @@ TEST_F(Commands, AltReturnShowsTheFullTextAndGoesBack) {
   EXPECT_EQ(platform.FocusedGadget(), kListView);
 }
 
+TEST_F(Commands, AltReturnOnAHugeEntryShowsItsBeginningAndReturnCopiesAllOfIt) {
+  Start();
+  std::u16string huge(3000000, u'x');
+  huge.front() = u'<';
+  huge.back() = u'>';
+  Copy(huge);
+  Copy(u"other");
+  ShowWindow();
+  Select(0);
+  Press(ShortcutAlt | kReturn);
+  const std::u16string& shown = platform.EditorText();
+  EXPECT_LT(shown.size(), size_t{200000});
+  EXPECT_EQ(shown.front(), u'<');
+  EXPECT_NE(shown.find(u"more characters are not shown"), std::u16string::npos);
+  Press(kReturn);
+  EXPECT_EQ(platform.Clipboard(), huge);
+}
+
 TEST_F(Commands, LeavingThePreviewNeedsNoSelection) {
   StartWithABC();
   Select(0);

@@ -253,7 +253,7 @@ TEST_F(TabTest, TabStepsThroughTabStopsAndWraps) {
 }
 
 TEST_F(TabTest, TabTypesIntoAnEditableRichEditOnly) {
-  ASSERT_NE(LoadLibraryW(L"msftedit.dll"), nullptr);
+  ASSERT_NE(LoadLibraryExW(L"msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), nullptr);
   HWND edit = CreateWindowExW(0, L"RICHEDIT50W", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE,
                               10, 50, 200, 80, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(edit, nullptr);

@@ -1,15 +1,19 @@
 // The list view and the editor on real Win32 controls under Wine: items and
-// selection, texts, numbers reused and destroyed, focus and its events,
-// notifications, drag detection, shared brushes and handle look-ups.
+// selection, texts (plain, cut when huge) and pastes, numbers reused and
+// destroyed, focus and its events, notifications, drag detection, shared
+// brushes and handle look-ups.
 #include <windows.h>
 
 #include <richedit.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ui/editor_text.h"
 #include "ui/layer.h"
 #include "ui/win32_editor.h"
 #include "ui/win32_gadget.h"
@@ -45,6 +49,46 @@ std::u16string TextOf(HWND window) {
   text.resize(
       static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return GadgetText(text);
+}
+
+// The editor's text as EM_GETTEXTEX gives it: a line end as a lone CR.
+std::u16string TextExOf(HWND editor) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(editor)) + 1, L'\0');
+  GETTEXTEX how{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr,
+                nullptr};
+  const LRESULT copied = SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                                      reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  return GadgetText(text);
+}
+
+// Puts blocks of the given formats on the clipboard, as another program would.
+void PutOnClipboard(HWND owner, const std::vector<std::pair<UINT, std::string>>& blocks) {
+  ASSERT_TRUE(OpenClipboard(owner)) << GetLastError();
+  EmptyClipboard();
+  for (const auto& [format, bytes] : blocks) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    ASSERT_NE(block, nullptr);
+    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+    GlobalUnlock(block);
+    if (SetClipboardData(format, block) == nullptr) GlobalFree(block);
+  }
+  CloseClipboard();
+}
+
+std::string Bytes(std::u16string_view text) {
+  std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+  return bytes + std::string(sizeof(char16_t), '\0');
+}
+
+// A key press that reaches the control while a modifier key is held down.
+void KeyDownWith(HWND control, int modifier, WPARAM key) {
+  BYTE state[256] = {};
+  state[modifier] = 0x80;
+  SetKeyboardState(state);
+  SendMessageW(control, WM_KEYDOWN, key, 1);
+  state[modifier] = 0;
+  SetKeyboardState(state);
 }
 
 std::wstring ClassOf(HWND window) {
@@ -440,12 +484,23 @@ TEST_F(GadgetTest, EditorTextIsReplacedWhole) {
   GadgetSetText(1, mixed);
   EXPECT_EQ(TextOf(editor), mixed);
   EXPECT_EQ(Gadgets()->Lookup(1)->kind->GetText(*Gadgets()->Lookup(1)), mixed);
-  // Texts that look like rich text are shown as they are, short or long.
+  // The editor holds plain text: whatever looks like rich text is shown as
+  // it is, read back either way.
+  EXPECT_NE(SendMessageW(editor, EM_GETTEXTMODE, 0, 0) & TM_PLAINTEXT, 0);
   const std::u16string longRich = u"{\\rtf1 " + std::u16string(9000, u'r') + u"}";
+  const std::u16string richLines =
+      u"{\\rtf1\\ansi{\\fonttbl\\f0 Arial;}\r\n\\b bold\\b0\\par\r\n}";
   for (const std::u16string& rich :
-       {std::u16string(u"{\\rtf1 hello}"), std::u16string(u"{\\urtf1 x}"), longRich}) {
+       {std::u16string(u"{\\rtf1 hello}"), std::u16string(u"{\\urtf1 x}"),
+        std::u16string(u"{\\rtf"), longRich, richLines, std::u16string(u"\uFEFF{\\rtf1 y}")}) {
     GadgetSetText(1, rich);
     EXPECT_EQ(TextOf(editor), rich);
+    // EM_GETTEXTEX gives a line end as a lone CR.
+    std::u16string withCr;
+    for (size_t i = 0; i < rich.size(); ++i) {
+      if (rich[i] != u'\n' || i == 0 || rich[i - 1] != u'\r') withCr += rich[i];
+    }
+    EXPECT_EQ(TextExOf(editor), withCr);
   }
   GadgetSetText(1, u"");
   EXPECT_EQ(GetWindowTextLengthW(editor), 0);
@@ -457,6 +512,57 @@ TEST_F(GadgetTest, EditorTextIsReplacedWhole) {
   // Setting a text on the program's behalf queues no change notification.
   GadgetSetText(1, u"quiet");
   EXPECT_TRUE(GadgetNotices().empty());
+}
+
+TEST_F(GadgetTest, EditorShowsTheBeginningOfAHugeTextAndSaysWhatIsLeftOut) {
+  HWND editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  // One line without breaks, its cut falling inside a surrogate pair or not.
+  for (const size_t offset : {size_t{0}, size_t{1}}) {
+    std::u16string text(offset, u'x');
+    while (text.size() < 1000000) text += u"\U0001F600";
+    const EditorShownText part = EditorTextShown(text);
+    ASSERT_LT(part.shown.size(), text.size());
+    GadgetSetText(1, text);
+    EXPECT_EQ(TextOf(editor), std::u16string(part.shown) + EditorOmissionNote(part.notShown));
+    // The view starts at the beginning.
+    EXPECT_EQ(SendMessageW(editor, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    CHARRANGE selection{-1, -1};
+    SendMessageW(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    EXPECT_EQ(selection.cpMin, 0);
+  }
+}
+
+TEST_F(GadgetTest, PastesIntoTheEditorArePlainText) {
+  HWND editor = Editor();
+  ASSERT_NE(editor, nullptr);
+  const UINT rtf = RegisterClipboardFormatW(L"Rich Text Format");
+  const std::u16string plain = u"plain {\\rtf1 not rich} Grüße 😀";
+  PutOnClipboard(parent_, {{rtf, "{\\rtf1\\ansi RICH\\par}"}, {CF_UNICODETEXT, Bytes(plain)}});
+  SetFocus(editor);
+  const struct {
+    const char* how;
+    void (*paste)(HWND);
+  } ways[] = {
+      {"WM_PASTE", [](HWND e) { SendMessageW(e, WM_PASTE, 0, 0); }},
+      {"EM_PASTESPECIAL", [](HWND e) { SendMessageW(e, EM_PASTESPECIAL, 0, 0); }},
+      {"EM_PASTESPECIAL rich", [](HWND e) {
+         SendMessageW(e, EM_PASTESPECIAL, RegisterClipboardFormatW(L"Rich Text Format"), 0);
+       }},
+      {"Ctrl+V", [](HWND e) { KeyDownWith(e, VK_CONTROL, 'V'); }},
+      {"Shift+Insert", [](HWND e) { KeyDownWith(e, VK_SHIFT, VK_INSERT); }},
+  };
+  for (const auto& way : ways) {
+    GadgetSetText(1, u"<>");
+    SendMessageW(editor, EM_SETSEL, 1, 1);
+    way.paste(editor);
+    EXPECT_EQ(TextOf(editor), u"<" + plain + u">") << way.how;
+  }
+  // A clipboard with rich text alone pastes nothing.
+  PutOnClipboard(parent_, {{rtf, "{\\rtf1\\ansi RICH\\par}"}});
+  GadgetSetText(1, u"<>");
+  SendMessageW(editor, WM_PASTE, 0, 0);
+  EXPECT_EQ(TextOf(editor), u"<>");
 }
 
 TEST_F(GadgetTest, EditorLines) {

@@ -1,0 +1,114 @@
+// Times a bare rich-edit control, set up as Quorvel's editor (plain text, the
+// message font, hidden while it takes the text), taking in a text, drawing
+// it, and dropping it again: the costs behind the editor's budget
+// (ui/editor_text.h). Each pair of arguments is one text.
+//   richedit_costs CHARS LINE [CHARS LINE ...]
+//   CHARS characters in lines of LINE characters with their CR LF (0: one
+//   line without breaks; 2: line breaks only). Prints one line per text.
+#include <windows.h>
+
+#include <richedit.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+double Seconds() {
+  LARGE_INTEGER now{};
+  LARGE_INTEGER frequency{};
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::wstring MakeText(size_t chars, size_t lineChars) {
+  static const wchar_t kFiller[] = L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
+  std::wstring text;
+  size_t column = 0;
+  while (text.size() < chars) {
+    if (lineChars >= 2 && column + 2 >= lineChars) {
+      text += L"\r\n";
+      column = 0;
+    } else {
+      text += kFiller[text.size() % (sizeof kFiller / sizeof kFiller[0] - 1)];
+      ++column;
+    }
+  }
+  return text;
+}
+
+struct Source {
+  const wchar_t* next;
+  size_t left;  // characters
+};
+
+DWORD CALLBACK Read(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
+  auto* source = reinterpret_cast<Source*>(cookie);
+  const size_t room = static_cast<size_t>(size > 0 ? size : 0) / sizeof(wchar_t);
+  const size_t chars = source->left < room ? source->left : room;
+  std::memcpy(buffer, source->next, chars * sizeof(wchar_t));
+  source->next += chars;
+  source->left -= chars;
+  *read = static_cast<LONG>(chars * sizeof(wchar_t));
+  return 0;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3 || argc % 2 == 0) {
+    std::fputs("usage: richedit_costs CHARS LINE [CHARS LINE ...]\n", stderr);
+    return 2;
+  }
+  LoadLibraryExW(L"MSFTEDIT.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"QuorvelRichEditCosts";
+  RegisterClassW(&windowClass);
+  HWND parent = CreateWindowExW(0, windowClass.lpszClassName, L"rich-edit costs",
+                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 400, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+  HWND editor = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", nullptr, 0x503111C4, 0, 0, 380,
+                                360, parent, nullptr, windowClass.hInstance, nullptr);
+  if (editor == nullptr) return 1;
+  SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
+  SendMessageW(editor, EM_LIMITTEXT, 0x7FFFFFFF, 0);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = 500;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 500, &metrics, 0)) {
+    SendMessageW(editor, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(CreateFontIndirectW(&metrics.lfMessageFont)), TRUE);
+  }
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const size_t chars = static_cast<size_t>(_wtoi64(argv[i]));
+    const size_t lineChars = static_cast<size_t>(_wtoi64(argv[i + 1]));
+    const std::wstring text = MakeText(chars, lineChars);
+    ShowWindow(editor, SW_HIDE);
+    Pump();
+    const double start = Seconds();
+    Source source{text.data(), text.size()};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, Read};
+    SendMessageW(editor, EM_STREAMIN, SF_TEXT | SF_UNICODE, reinterpret_cast<LPARAM>(&stream));
+    const double taken = Seconds();
+    ShowWindow(editor, SW_SHOW);
+    UpdateWindow(editor);
+    Pump();
+    const double drawn = Seconds();
+    ShowWindow(editor, SW_HIDE);
+    SetWindowTextW(editor, L"");
+    const double dropped = Seconds();
+    std::printf("%zu characters, lines of %zu: take in %.3f s, draw %.3f s, drop %.3f s\n", chars,
+                lineChars, taken - start, drawn - taken, dropped - drawn);
+    std::fflush(stdout);
+  }
+  return 0;
+}
