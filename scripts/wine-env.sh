@@ -58,6 +58,13 @@ fi
 # caller's output open, or a reader waiting for EOF (ctest) hangs.
 wineserver -p >/dev/null 2>&1 </dev/null
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+# A program that crashes ends (its backtrace goes to its output) rather than
+# waiting behind a crash dialog that nobody closes.
+if [ ! -f "$WINEPREFIX/.nocrashdialog" ]; then
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    >/dev/null 2>&1 </dev/null || true
+  touch "$WINEPREFIX/.nocrashdialog"
+fi
 
 cat >"$dir/env" <<ENV
 export DISPLAY=$display

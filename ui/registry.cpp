@@ -67,6 +67,17 @@ void ObjectRegistry::RegistryRelease(int64_t id) {
   std::erase_if(dynamic_, [id](const Record& record) { return IdOf(record.get()) == id; });
 }
 
+int64_t ObjectRegistry::RegistryFind(const std::function<bool(const void*)>& match) const {
+  for (size_t number = 0; number < slots_.size(); ++number) {
+    const void* record = slots_[number].get();
+    if (record != nullptr && Alive(record) && match(record)) return static_cast<int64_t>(number);
+  }
+  for (const Record& record : dynamic_) {
+    if (Alive(record.get()) && match(record.get())) return IdOf(record.get());
+  }
+  return -1;
+}
+
 void ObjectRegistry::RegistryReleaseAll() {
   if (!free_) return;
   for (int64_t number = 0; number < Capacity(); ++number) {

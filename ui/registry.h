@@ -28,6 +28,11 @@ class ObjectRegistry {
   // The live record of a number or dynamic id, else null.
   [[nodiscard]] void* RegistryLookup(int64_t id) const;
   void RegistryRelease(int64_t id);
+  // The number (or dynamic id) of the first live record, in ascending number
+  // order and then the dynamic ones, for which match answers true; else -1.
+  // Finds an object by what its record holds (a window handle, say) rather
+  // than by a number read back from outside.
+  [[nodiscard]] int64_t RegistryFind(const std::function<bool(const void* record)>& match) const;
   // Calls the free routine for every live numbered record in ascending order,
   // then for the head of the dynamic list until it is empty.
   void RegistryReleaseAll();

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "ui/dpi.h"
@@ -42,8 +43,8 @@ constexpr int kStateNormal = 1;
 constexpr int kStateDisabled = 4;
 constexpr int kStateReadOnly = 6;
 
-// Border widths that the themed frame takes from the client area, attached
-// to the control as "QV_ClientRect".
+// Border widths that the themed frame takes from the client area, one record
+// per editor, marked on the control as "QV_ClientRect".
 struct BorderWidths {
   int32_t left = 0;
   int32_t top = 0;
@@ -77,6 +78,9 @@ struct ThemeFunctions {
 // of their classes may live until the process ends.
 struct EditorShared {
   GadgetKind kind{};
+  // The border records, found by the control's handle: another program can
+  // set "QV_ClientRect" to any value, so the property only marks the control.
+  std::unordered_map<HWND, BorderWidths> borders;
   WNDPROC classProcedure = nullptr;
   HMODULE msftedit = nullptr;
   HMODULE riched20 = nullptr;
@@ -376,6 +380,25 @@ void FillKind(GadgetKind& kind) {
 
 // --- themed border ---
 
+// Made at creation, dropped at WM_NCDESTROY. The property's value is the
+// record's address but is never read back.
+void AttachBorderWidths(HWND control) {
+  BorderWidths& widths = Shared().borders[control];
+  widths = {};
+  SetPropW(control, kClientRectProperty, &widths);
+}
+
+void DetachBorderWidths(HWND control) {
+  RemovePropW(control, kClientRectProperty);
+  Shared().borders.erase(control);
+}
+
+BorderWidths* BorderWidthsOf(HWND control) {
+  auto& borders = Shared().borders;
+  const auto found = borders.find(control);
+  return found != borders.end() ? &found->second : nullptr;
+}
+
 class Theme {
  public:
   explicit Theme(HWND control) {
@@ -409,7 +432,7 @@ bool ThemedClientArea(HWND control, NCCALCSIZE_PARAMS* params) {
   if (fn.GetThemeBackgroundContentRect(theme.get(), dc, kPartEditText, kStateNormal, &client,
                                        &content) >= 0) {
     InflateRect(&content, -1, -1);
-    if (auto* widths = static_cast<BorderWidths*>(GetPropW(control, kClientRectProperty))) {
+    if (BorderWidths* widths = BorderWidthsOf(control)) {
       *widths = {content.left - client.left, content.top - client.top, client.right - content.right,
                  client.bottom - content.bottom};
     }
@@ -430,10 +453,7 @@ void ThemedFrame(HWND control) {
   GetWindowRect(control, &window);
   const RECT whole{0, 0, window.right - window.left, window.bottom - window.top};
   BorderWidths widths;
-  if (const auto* stored =
-          static_cast<const BorderWidths*>(GetPropW(control, kClientRectProperty))) {
-    widths = *stored;
-  }
+  if (const BorderWidths* stored = BorderWidthsOf(control)) widths = *stored;
   ExcludeClipRect(dc, whole.left + widths.left, whole.top + widths.top, whole.right - widths.right,
                   whole.bottom - widths.bottom);
   if (fn.IsThemeBackgroundPartiallyTransparent(theme.get(), kPartEditText, kStateNormal)) {
@@ -528,9 +548,7 @@ int64_t EditorCreate(int64_t number, int32_t x, int32_t y, int32_t width, int32_
   entry->word[kBackColour] = -1;
   entry->word[kFrontColour] = -1;
   entry->word[kFont] = static_cast<int64_t>(reinterpret_cast<intptr_t>(GadgetCurrentFont()));
-  // The property owns the record from here until EditorProcedure's WM_NCDESTROY.
-  auto widths = std::make_unique<BorderWidths>();
-  if (SetPropW(control, kClientRectProperty, widths.get())) widths.release();
+  AttachBorderWidths(control);  // until EditorProcedure's WM_NCDESTROY
   // NOTE: the largest limit is asked for as 0x7FFFFFFF, the largest character
   // position, not as -1 (all bits set): Wine keeps -1 as a negative limit and
   // then refuses every typed character.
@@ -591,7 +609,7 @@ LRESULT CALLBACK EditorProcedure(HWND control, UINT message, WPARAM wParam, LPAR
       return 0;
     }
     case WM_NCDESTROY:
-      delete static_cast<BorderWidths*>(RemovePropW(control, kClientRectProperty));
+      DetachBorderWidths(control);
       RemovePropW(control, kWordWrapProperty);
       break;
     case WM_NCCALCSIZE:

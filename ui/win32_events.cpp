@@ -14,7 +14,6 @@ namespace quorvel {
 
 namespace {
 
-constexpr wchar_t kWindowIdProperty[] = L"QV_WindowID";
 constexpr UINT kEmGetOptions = 0x44E;
 constexpr LRESULT kEcoReadOnly = 0x800;
 constexpr UINT kPeekFlags = PM_REMOVE | PM_NOYIELD;
@@ -133,13 +132,11 @@ HACCEL ShortcutTableFor(HWND active) {
     KeyboardCuesSet(active, true);
   }
   if (active == nullptr) return nullptr;
-  const auto id = reinterpret_cast<intptr_t>(GetPropW(active, kWindowIdProperty));
   DWORD process = 0;
-  if (id == 0 || GetWindowThreadProcessId(active, &process) == 0 ||
-      process != GetCurrentProcessId()) {
+  if (GetWindowThreadProcessId(active, &process) == 0 || process != GetCurrentProcessId()) {
     return nullptr;
   }
-  const WindowRecord* record = WindowLookup(static_cast<int64_t>(id) - 1);
+  const WindowRecord* record = WindowLookup(WindowNumberOfHandle(active));
   return record != nullptr ? record->accelerator : nullptr;
 }
 

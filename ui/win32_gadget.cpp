@@ -8,6 +8,7 @@
 
 #include "ui/dpi.h"
 #include "ui/layer.h"
+#include "ui/win32_foreign.h"
 #include "ui/win32_library.h"
 #include "ui/win32_window.h"
 
@@ -111,6 +112,21 @@ void FallbackSetText(GadgetEntry& entry, std::u16string_view text) {
   SetWindowTextW(GadgetHandle(entry), GadgetWide(text).c_str());
 }
 
+// The number of the gadget whose control this is, else -1. The control ID
+// names it, but another program can change a control's ID (and its "QV_ID"):
+// the registry, whose entries hold the handles, has the last word.
+int64_t GadgetNumberOf(GadgetTable& table, HWND control) {
+  if (control == nullptr) return -1;
+  const int64_t id = GetWindowLongPtrW(control, GWLP_ID);
+  if (const GadgetEntry* entry = id == -1 ? nullptr : table.Lookup(id);
+      entry != nullptr && GadgetHandle(*entry) == control) {
+    return id;
+  }
+  return table.Registry().RegistryFind([control](const void* record) {
+    return GadgetHandle(*static_cast<const GadgetEntry*>(record)) == control;
+  });
+}
+
 HFONT MakeDefaultFont(UniqueGdiObject& created) {
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   NONCLIENTMETRICSW metrics{};
@@ -168,7 +184,7 @@ void GadgetFree(int64_t number) {
     return;
   }
   if (GadgetEntry* entry = table->Lookup(number); entry != nullptr) {
-    DestroyWindow(GadgetHandle(*entry));
+    DestroyOwnWindow(GadgetHandle(*entry));
   }
 }
 
@@ -186,14 +202,14 @@ int64_t GadgetRegister(int64_t number, GadgetEntry* entry, HWND control, const G
 }
 
 LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-  const int64_t number = GetWindowLongPtrW(control, GWLP_ID);
+  // The outermost procedure of every gadget: what other programs may not do
+  // to a control stops here, before the kind's and the system class's.
+  if (ForeignSendRefused(message, lParam)) return 0;
   GadgetTable* table = Gadgets();
-  const GadgetEntry* entry = number == -1 || table == nullptr ? nullptr : table->Lookup(number);
-  // A control that is no longer a gadget (or whose number names another
-  // control now) has no procedure of ours to go to.
-  if (entry == nullptr || GadgetHandle(*entry) != control) {
-    return DefWindowProcW(control, message, wParam, lParam);
-  }
+  const int64_t number = table != nullptr ? GadgetNumberOf(*table, control) : -1;
+  const GadgetEntry* entry = number == -1 ? nullptr : table->Lookup(number);
+  // A control that is no longer a gadget has no procedure of ours to go to.
+  if (entry == nullptr) return DefWindowProcW(control, message, wParam, lParam);
   const auto previous = reinterpret_cast<WNDPROC>(entry->previousProcedure);
   const LRESULT result = CallWindowProcW(previous, control, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
@@ -207,14 +223,8 @@ LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPAR
 GadgetEntry* GadgetFromHandle(HWND handle) {
   GadgetTable* table = Gadgets();
   if (handle == nullptr || table == nullptr) return nullptr;
-  const int64_t id = GetWindowLongPtrW(handle, GWLP_ID);
-  const auto property =
-      static_cast<int64_t>(reinterpret_cast<intptr_t>(GetPropW(handle, kIdProperty)));
-  if (id == -1 || property != id) return nullptr;
-  // NOTE: a "QV_ID" of 0 reads like a missing property, so any control with
-  // ID 0 passes the test above; only the registry's own handle settles it.
-  GadgetEntry* entry = table->Lookup(id);
-  return entry != nullptr && GadgetHandle(*entry) == handle ? entry : nullptr;
+  const int64_t number = GadgetNumberOf(*table, handle);
+  return number == -1 ? nullptr : table->Lookup(number);
 }
 
 HWND GadgetOwnerWindow(HWND control) {
@@ -238,6 +248,9 @@ void GadgetEventRaise(HWND control, int64_t type) {
 int64_t GadgetOfferMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND control = nullptr;
   if (message == WM_NOTIFY) {
+    // Only a notification that a control of this thread sent gets here: the
+    // window procedures drop one sent from another thread, and the queue
+    // filter a posted one, so the header is ours to read.
     if (lParam != 0) control = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
   } else if (message == WM_COMMAND || message == WM_HSCROLL || message == WM_VSCROLL ||
              message == kGadgetPrivateMessage ||

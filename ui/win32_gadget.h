@@ -33,11 +33,14 @@ void GadgetFree(int64_t number);
 // The last step of every creation: the entry takes the control and kind, the
 // control gets the common procedure, its number (as control ID and "QV_ID")
 // and the current font. Answers the number for ObjectAny, else the handle.
+// The common procedure drops what other programs may not send a control
+// (ForeignMessageRefused) before the kind's procedure sees it.
 int64_t GadgetRegister(int64_t number, GadgetEntry* entry, HWND control, const GadgetKind* kind);
 LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The gadget whose control this is, or null. The control must carry "QV_ID"
-// equal to its control ID, and the entry under that number must be this control.
+// The gadget whose control this is, or null: the registry entry that holds
+// this handle (found under the control ID first). "QV_ID" and the control ID
+// mark the control; another program can change both, so neither decides.
 [[nodiscard]] GadgetEntry* GadgetFromHandle(HWND handle);
 // The first window from the control up its parent chain that has a parent and
 // carries "QV_WindowID"; else the topmost window of the chain.

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "ui/win32_foreign.h"
 #include "ui/win32_library.h"
 #include "ui/win32_post.h"
 #include "ui/win32_window.h"
@@ -43,6 +44,7 @@ void LayerStart() {
   if (state.started) return;
   state.started = true;
   PostEventStart();
+  ForeignMessageFilterStart();
   DpiInit();
   WindowLibraryStart();
   if (state.gadgetInit != nullptr) state.gadgetInit();
@@ -55,6 +57,7 @@ void LayerEnd() {
   state.started = false;
   if (state.gadgetEnd != nullptr) state.gadgetEnd();
   WindowLibraryEnd();
+  ForeignMessageFilterEnd();
   PostEventEnd();
 }
 

@@ -7,11 +7,13 @@ namespace quorvel {
 // their places when set (null hooks are skipped).
 void SetGadgetLibraryHooks(void (*init)(), void (*end)());
 
-// Posting window, pixel density, windows, gadgets, then common controls and
-// COM. Runs once on the thread that will run EventNext; a second call while
-// the layer runs does nothing.
+// Posting window, the filter of other programs' messages on this thread's
+// queue, pixel density, windows, gadgets, then common controls and COM. Runs
+// once on the thread that will run EventNext; a second call while the layer
+// runs does nothing.
 void LayerStart();
-// Gadgets, windows, then the posting window. Does nothing unless started.
+// Gadgets, windows, the message filter, then the posting window. Does
+// nothing unless started.
 void LayerEnd();
 
 }  // namespace quorvel

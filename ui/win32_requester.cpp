@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/dpi.h"
+#include "ui/win32_foreign.h"
 #include "ui/window_style.h"
 
 namespace quorvel {
@@ -60,7 +61,7 @@ class UniqueWindow {
   // Safe to call from the window's own procedure: the handle is let go before
   // DestroyWindow sends its messages.
   void reset() {
-    if (HWND window = release()) DestroyWindow(window);
+    if (HWND window = release()) DestroyOwnWindow(window);
   }
 
  private:
@@ -156,6 +157,9 @@ std::vector<SuspendedWindow> ThreadRecords(bool remove) {
 struct InputRequesterState {
   UniqueWindow dialog;
   HWND entry = nullptr;
+  // Where the confirmed text goes, while InputDialog runs. Kept here rather
+  // than in the window's user data, which another program can overwrite.
+  std::u16string* result = nullptr;
   HWND owner = nullptr;
   bool ownerDisabled = false;
   bool closing = false;  // the close steps have run
@@ -207,11 +211,16 @@ std::u16string EntryText(HWND entry) {
 
 LRESULT CALLBACK InputRequesterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   InputRequesterState& state = Requester();
+  // Only the dialog's own close steps end it. (The buttons' commands may come
+  // from outside, through a click that another program sends them, and are
+  // taken.)
+  if ((message == WM_DESTROY || message == WM_NCDESTROY) && ForeignSendRefused(message, lParam)) {
+    return 0;
+  }
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kConfirmCommand) {
-        auto* slot = reinterpret_cast<std::u16string*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (slot) *slot = EntryText(state.entry);
+        if (state.result != nullptr) *state.result = EntryText(state.entry);
         CloseInputRequester();
       } else if (LOWORD(wParam) == kCancelCommand) {
         CloseInputRequester();
@@ -361,7 +370,7 @@ std::u16string InputDialog(std::u16string_view title, std::u16string_view messag
   }
 
   std::u16string result;
-  SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&result));
+  state.result = &result;
   CreateChild(dialog, instance, L"STATIC", wideMessage.c_str(), kInputRequesterMessageRect,
               kMessageStyle, 0, 0, font);
   state.entry = CreateChild(dialog, instance, L"EDIT", nullptr, kInputRequesterEntryRect,
@@ -394,6 +403,7 @@ std::u16string InputDialog(std::u16string_view title, std::u16string_view messag
   MSG wakeUp;
   PeekMessageW(&wakeUp, reinterpret_cast<HWND>(-1), WM_NULL, WM_NULL, PM_REMOVE);
   state.entry = nullptr;
+  state.result = nullptr;
   RequesterBusy() = false;
   return result;
 }

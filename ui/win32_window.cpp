@@ -6,12 +6,14 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "ui/dpi.h"
 #include "ui/layer.h"
 #include "ui/message_events.h"
 #include "ui/registry.h"
 #include "ui/win32_events.h"
+#include "ui/win32_foreign.h"
 #include "ui/win32_library.h"
 #include "ui/window_style.h"
 
@@ -24,20 +26,8 @@ constexpr wchar_t kFocusProperty[] = L"QV_Focus";
 constexpr int32_t kWindowGrowthStep = 16;
 constexpr int32_t kGadgetParentStackCapacity = 10;
 
-struct WindowLibrary {
-  std::unique_ptr<ObjectRegistry> registry;
-  HICON icon = nullptr;
-  HCURSOR cursor = nullptr;
-  GadgetMessageHook gadgetHook = nullptr;
-};
-
-WindowLibrary& Library() {
-  static WindowLibrary library;
-  return library;
-}
-
 // The current gadget parent and its stack; a window that stops being current
-// keeps its stack in a GadgetParentRecord under its "QV_GadgetStack_" property.
+// keeps its stack in its GadgetParentRecord.
 struct GadgetParentState {
   HWND parent = nullptr;
   HWND stack[kGadgetParentStackCapacity] = {};
@@ -49,6 +39,22 @@ struct GadgetParentRecord {
   int32_t count = 0;
   WNDPROC previous = nullptr;
 };
+
+struct WindowLibrary {
+  std::unique_ptr<ObjectRegistry> registry;
+  HICON icon = nullptr;
+  HCURSOR cursor = nullptr;
+  GadgetMessageHook gadgetHook = nullptr;
+  // One record per window that has been a gadget parent, kept here and found
+  // by handle: another program can set the window's "QV_GadgetStack_"
+  // property to any value, so the property only marks the window.
+  std::unordered_map<HWND, GadgetParentRecord> gadgetParents;
+};
+
+WindowLibrary& Library() {
+  static WindowLibrary library;
+  return library;
+}
 
 GadgetParentState& GadgetParent() {
   static GadgetParentState state;
@@ -102,21 +108,40 @@ void RegisterWindowClass(const std::wstring& name) {
   RegisterClassW(&wc);  // fails harmlessly when the class is still registered
 }
 
-HWND FindNumberedWindow(HWND window) {
-  for (HWND w = window; w != nullptr; w = GetParent(w)) {
-    if (GetPropW(w, kWindowIdProperty) != nullptr) return w;
-  }
-  return nullptr;
-}
-
 int64_t NumberProperty(HWND window) {
   return static_cast<int64_t>(reinterpret_cast<intptr_t>(GetPropW(window, kWindowIdProperty))) - 1;
 }
 
+// "QV_WindowID" marks a window, but another program can set it on our
+// windows to any value: the registry, whose records hold the handles, has the
+// last word.
+int64_t NumberOfOpenWindow(HWND window) {
+  const auto& registry = Library().registry;
+  if (window == nullptr || !registry) return -1;
+  const int64_t claimed = NumberProperty(window);
+  if (const WindowRecord* record = WindowLookup(claimed);
+      record != nullptr && record->handle == window) {
+    return claimed;
+  }
+  return registry->RegistryFind([window](const void* record) {
+    return static_cast<const WindowRecord*>(record)->handle == window;
+  });
+}
+
+// The numbered window that window is or lies in, and its number; else null
+// and -1.
+HWND FindNumberedWindow(HWND window, int64_t& number) {
+  for (HWND w = window; w != nullptr; w = GetParent(w)) {
+    number = NumberOfOpenWindow(w);
+    if (number != -1) return w;
+  }
+  number = -1;
+  return nullptr;
+}
+
 // Frees what the window owns. Runs inside DestroyWindow, so the properties
 // are gone before WM_NCDESTROY returns.
-void DestroyNumberedWindow(HWND window) {
-  const int64_t number = NumberProperty(window);
+void DestroyNumberedWindow(HWND window, int64_t number) {
   LayerEvents().Bindings().RemoveWindow(number);
   RemovePropW(window, kFocusProperty);
   RemovePropW(window, kWindowIdProperty);
@@ -140,14 +165,18 @@ BOOL CALLBACK SendSysColorChange(HWND child, LPARAM) {
   return TRUE;
 }
 
+// The outermost procedure of a gadget parent, so the first to see what other
+// programs send it.
 LRESULT CALLBACK GadgetParentProcedure(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) {
-  auto* record = static_cast<GadgetParentRecord*>(GetPropW(window, GadgetStackProperty()));
-  if (record == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  const WNDPROC previous = record->previous;
+  if (ForeignSendRefused(message, lParam)) return 0;
+  auto& records = Library().gadgetParents;
+  const auto found = records.find(window);
+  if (found == records.end()) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC previous = found->second.previous;
   if (message == WM_NCDESTROY) {
     RemovePropW(window, GadgetStackProperty());
-    delete record;
+    records.erase(found);
     GadgetParentState& state = GadgetParent();
     if (state.parent == window) state = GadgetParentState{};
   }
@@ -159,8 +188,10 @@ int64_t OfferToGadgets(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   return hook != nullptr ? hook(window, message, wParam, lParam) : NotHandled;
 }
 
-int64_t HandleCommand(int64_t number, WPARAM wParam, LPARAM lParam) {
+int64_t HandleCommand(HWND window, int64_t number, WPARAM wParam, LPARAM lParam) {
   const HWND control = reinterpret_cast<HWND>(lParam);
+  // A control's notification comes from a control inside this window.
+  if (control != nullptr && !IsChild(window, control)) return 0;
   const int64_t controlId =
       control != nullptr ? static_cast<int64_t>(GetWindowLongPtrW(control, GWLP_ID)) : 0;
   const CommandOutcome outcome = TranslateCommand(wParam, control != nullptr, controlId);
@@ -175,8 +206,10 @@ int64_t HandleCommand(int64_t number, WPARAM wParam, LPARAM lParam) {
 int64_t HandleActivate(HWND window, int64_t number, WPARAM wParam) {
   if (LOWORD(wParam) != 0) {
     // Our procedure answers WM_ACTIVATE itself, so the default focus step of
-    // DefWindowProcW does not run: the control saved at deactivation gets it.
-    if (HWND focus = static_cast<HWND>(GetPropW(window, kFocusProperty)); focus != nullptr) {
+    // DefWindowProcW does not run: the control saved at deactivation gets it,
+    // if it still is one of ours (the property can be set from outside).
+    if (HWND focus = static_cast<HWND>(GetPropW(window, kFocusProperty));
+        focus != nullptr && IsChild(window, focus)) {
       SetFocus(focus);
     }
     Raise(EventWindowActivated, 0, number);
@@ -319,7 +352,7 @@ int64_t ActiveWindowNumber() {
   if (GetWindowThreadProcessId(foreground, &process) == 0 || process != GetCurrentProcessId()) {
     return -1;
   }
-  return NumberProperty(foreground);
+  return NumberOfOpenWindow(foreground);
 }
 
 void WindowClose(int64_t number) {
@@ -334,7 +367,7 @@ void WindowClose(int64_t number) {
   HWND window = record->handle;
   LayerEvents().Bindings().RemoveWindow(number);
   if (HWND owner = GetWindow(window, GW_OWNER); owner != nullptr) SetActiveWindow(owner);
-  DestroyWindow(window);
+  DestroyOwnWindow(window);
   LayerEvents().EventDiscardWindow(number);
 }
 
@@ -350,35 +383,40 @@ void WindowCenter(HWND window, uint32_t flags, HWND owner) {
   SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+int64_t WindowNumberOfHandle(HWND window) { return NumberOfOpenWindow(window); }
+
 int64_t WindowNumberOf(HWND window) {
-  HWND numbered = FindNumberedWindow(window);
-  return numbered != nullptr ? NumberProperty(numbered) : -1;
+  int64_t number = -1;
+  FindNumberedWindow(window, number);
+  return number;
 }
 
 HWND GadgetParentSet(HWND window) {
   GadgetParentState& state = GadgetParent();
+  auto& records = Library().gadgetParents;
   HWND previous = state.parent;
   if (previous != nullptr) {
-    if (auto* saved = static_cast<GadgetParentRecord*>(GetPropW(previous, GadgetStackProperty()))) {
-      std::copy(std::begin(state.stack), std::end(state.stack), saved->stack);
-      saved->count = state.count;
+    if (const auto saved = records.find(previous); saved != records.end()) {
+      std::copy(std::begin(state.stack), std::end(state.stack), saved->second.stack);
+      saved->second.count = state.count;
     }
   }
   if (window == nullptr) {
     state = GadgetParentState{};
     return previous;
   }
-  if (auto* saved = static_cast<GadgetParentRecord*>(GetPropW(window, GadgetStackProperty()))) {
-    std::copy(std::begin(saved->stack), std::end(saved->stack), state.stack);
-    state.count = saved->count;
+  if (const auto saved = records.find(window); saved != records.end()) {
+    std::copy(std::begin(saved->second.stack), std::end(saved->second.stack), state.stack);
+    state.count = saved->second.count;
     state.parent = window;
     return previous;
   }
   state = GadgetParentState{};
   state.parent = window;
-  auto* record = new GadgetParentRecord{};
-  record->previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
-  SetPropW(window, GadgetStackProperty(), record);
+  GadgetParentRecord& record = records[window];
+  record.previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+  // The property marks the window; its value is never read back.
+  SetPropW(window, GadgetStackProperty(), &record);
   SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GadgetParentProcedure));
   return previous;
 }
@@ -388,8 +426,12 @@ HWND GadgetParentWindow() { return GadgetParent().parent; }
 void SetGadgetMessageHook(GadgetMessageHook hook) { Library().gadgetHook = hook; }
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND numbered = FindNumberedWindow(window);
-  const int64_t number = numbered != nullptr ? NumberProperty(numbered) : -1;
+  if (ForeignSendRefused(message, lParam)) {
+    SetLastError(0);
+    return 0;
+  }
+  int64_t number = -1;
+  HWND numbered = FindNumberedWindow(window, number);
   WindowRecord* record = numbered != nullptr ? WindowLookup(number) : nullptr;
   const bool atNumbered = numbered != nullptr && numbered == window;
   int64_t result = NotHandled;
@@ -410,7 +452,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       result = 0;
       break;
     case WM_GETMINMAXINFO:
-      if ((GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) {
+      if (lParam != 0 && (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) {
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.x = 1;
       }
       result = 0;
@@ -423,7 +465,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       break;
     case WM_COMMAND:
       result = OfferToGadgets(window, message, wParam, lParam);
-      if (result == NotHandled) result = HandleCommand(number, wParam, lParam);
+      if (result == NotHandled) result = HandleCommand(window, number, wParam, lParam);
       break;
     case WM_NOTIFY:
     case WM_HSCROLL:
@@ -466,7 +508,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
       result = 0;
       break;
     case WM_NCDESTROY:
-      if (GetPropW(window, kWindowIdProperty) != nullptr) DestroyNumberedWindow(window);
+      if (atNumbered) DestroyNumberedWindow(window, number);
       result = 1;
       break;
     default:

@@ -50,8 +50,11 @@ void WindowSetHidden(int64_t number, int32_t hidden, uint32_t showFlags = 0);
 void WindowClose(int64_t number);
 void WindowCenter(HWND window, uint32_t flags, HWND owner);
 
+// The number of the open window whose handle this is, else -1. Taken from
+// the window registry: the "QV_WindowID" property only marks the window.
+[[nodiscard]] int64_t WindowNumberOfHandle(HWND window);
 // The number of the numbered window that window is or lies in (walking up
-// through GetParent to the first window carrying "QV_WindowID"), else -1.
+// through GetParent to the first open window of ours), else -1.
 [[nodiscard]] int64_t WindowNumberOf(HWND window);
 
 // Makes window the parent of gadgets created from now on and returns the

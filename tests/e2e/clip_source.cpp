@@ -2,14 +2,16 @@
 // need and ordinary tools cannot: with privacy markers, holding it open, with
 // malformed or huge text, or as fast as it can.
 //   clip_source.exe marked MARKER BYTES TEXT  TEXT plus the registered format
-//                                     MARKER holding BYTES (hex, e.g. 00000000)
+//                                     MARKER holding BYTES (hex, e.g. 00000000;
+//                                     "empty" for a block of no bytes at all)
 //   clip_source.exe hold MS FIRST SECOND  opens the clipboard, sets FIRST, holds
 //                                     it MS milliseconds, sets SECOND, closes
 //   clip_source.exe nozero TEXT       TEXT in a block with no zero character
 //   clip_source.exe big MEGACHARS TAG a text of MEGACHARS million characters
 //                                     that starts with TAG
-//   clip_source.exe flood COUNT TAG   COUNT distinct texts "TAG i" in a row;
-//                                     prints the count set
+//   clip_source.exe flood COUNT TAG [CHARS]  COUNT distinct texts "TAG i" in
+//                                     a row, each padded with "x" to CHARS
+//                                     characters; prints the count set
 //   clip_source.exe listinfo          prints "count N lastlength L" of the
 //                                     list of Quorvel's window (no item text,
 //                                     so that huge items are cheap to check)
@@ -37,8 +39,17 @@ bool OpenWithRetry() {
   return false;
 }
 
-// Puts bytes on the open clipboard as one format.
-bool PutBlock(UINT format, const void* bytes, size_t size) {
+// Puts bytes on the open clipboard as one format; with emptyBlock, a block of
+// no bytes at all.
+bool PutBlock(UINT format, const void* bytes, size_t size, bool emptyBlock = false) {
+  if (emptyBlock) {
+    // NOTE: Wine refuses a moveable block of no bytes (it is discarded
+    // memory); a fixed one is taken.
+    HGLOBAL block = GlobalAlloc(GMEM_FIXED, 0);
+    if (block && SetClipboardData(format, block)) return true;
+    if (block) GlobalFree(block);
+    return false;
+  }
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
   if (!block) return false;
   void* p = GlobalLock(block);
@@ -75,11 +86,12 @@ std::vector<unsigned char> FromHex(const wchar_t* hex) {
 }
 
 int Marked(const wchar_t* marker, const wchar_t* hex, const wchar_t* text) {
-  const std::vector<unsigned char> bytes = FromHex(hex);
+  const bool empty = std::wstring(hex) == L"empty";
+  const std::vector<unsigned char> bytes = FromHex(empty ? L"" : hex);
   if (!OpenWithRetry()) return 1;
   EmptyClipboard();
   const bool ok = PutText(text) &&
-                  PutBlock(RegisterClipboardFormatW(marker), bytes.data(), bytes.size());
+                  PutBlock(RegisterClipboardFormatW(marker), bytes.data(), bytes.size(), empty);
   CloseClipboard();
   return ok ? 0 : 1;
 }
@@ -112,10 +124,12 @@ int Big(int megaChars, const wchar_t* tag) {
   return ReplaceText(text) ? 0 : 1;
 }
 
-int Flood(int count, const wchar_t* tag) {
+int Flood(int count, const wchar_t* tag, size_t chars) {
   int set = 0;
   for (int i = 0; i < count; ++i) {
-    if (ReplaceText(std::wstring(tag) + L" " + std::to_wstring(i))) ++set;
+    std::wstring text = std::wstring(tag) + L" " + std::to_wstring(i);
+    if (text.size() < chars) text.resize(chars, L'x');
+    if (ReplaceText(text)) ++set;
   }
   std::printf("%d\n", set);
   return set == count ? 0 : 1;
@@ -143,7 +157,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"nozero" && argc == 3) return NoZero(argv[2]);
   if (command == L"big" && argc == 4) return Big(_wtoi(argv[2]), argv[3]);
   if (command == L"listinfo") return ListInfo();
-  if (command == L"flood" && argc == 4) return Flood(_wtoi(argv[2]), argv[3]);
+  if (command == L"flood" && (argc == 4 || argc == 5)) {
+    return Flood(_wtoi(argv[2]), argv[3], argc == 5 ? static_cast<size_t>(_wtoi(argv[4])) : 0);
+  }
   std::fputs("usage: clip_source marked|hold|nozero|big|flood ...\n", stderr);
   return 2;
 }

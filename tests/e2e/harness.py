@@ -30,12 +30,12 @@ when no fixture did)::
         [--quorvel build/windows/app/quorvel.exe] [--own-desktop] [unittest options]
 
 The same values may come from the environment: QUORVEL_BUILD_DIR, QUORVEL_EXE,
-QUORVEL_PROBE, QUORVEL_OTHER_APP.
+QUORVEL_PROBE, QUORVEL_OTHER_APP, QUORVEL_CLIP_SOURCE, QUORVEL_HOSTILE, QUORVEL_PLANTED_DLL.
 
 API (methods of QuorvelTestCase; ``self.desktop`` is the Desktop underneath):
 
 Programs (each started program is stopped by pid when the test ends):
-    start_quorvel()                     -> WineProcess; waits for its (hidden) window.
+    start_quorvel(exe=None)             -> WineProcess; waits for its (hidden) window.
                                            Skips the test when no quorvel.exe was given.
     start_other_app(title="other app", *args, focus=True) -> WineProcess; waits for its window
                                            and focuses it. args go to other_app.exe (see there).
@@ -110,6 +110,8 @@ class Config:
     probe = os.environ.get("QUORVEL_PROBE", "")
     other_app = os.environ.get("QUORVEL_OTHER_APP", "")
     clip_source = os.environ.get("QUORVEL_CLIP_SOURCE", "")
+    hostile = os.environ.get("QUORVEL_HOSTILE", "")
+    planted_dll = os.environ.get("QUORVEL_PLANTED_DLL", "")
 
 
 def windows_path(path):
@@ -320,12 +322,13 @@ class QuorvelTestCase(unittest.TestCase):
 
     # Programs ---------------------------------------------------------------
 
-    def start_quorvel(self):
+    def start_quorvel(self, exe=None):
+        """Starts quorvel.exe (or a copy of it at exe) and waits for its hidden window."""
         if not Config.quorvel:
             self.skipTest("quorvel.exe was not built")
         # A window left by an earlier run would be mistaken for ours.
         self.wait_for(lambda: not self.main_window()["found"], "no quorvel window left from before")
-        app = self.desktop.start(Config.quorvel, name="quorvel")
+        app = self.desktop.start(exe or Config.quorvel, name="quorvel")
         found = self.desktop.probe("window", title=QUORVEL_TITLE, cls=QUORVEL_CLASS, wait_ms=15000,
                                    timeout=30)
         if not found.get("found"):
@@ -484,6 +487,8 @@ def main():
     parser.add_argument("--probe", default=Config.probe)
     parser.add_argument("--other-app", default=Config.other_app)
     parser.add_argument("--clip-source", default=Config.clip_source)
+    parser.add_argument("--hostile", default=Config.hostile)
+    parser.add_argument("--planted-dll", default=Config.planted_dll)
     parser.add_argument("--own-desktop", action="store_true")
     options, rest = parser.parse_known_args()
     Config.build_dir = os.path.abspath(options.build_dir) if options.build_dir else ""
@@ -491,6 +496,8 @@ def main():
     Config.probe = os.path.abspath(options.probe) if options.probe else ""
     Config.other_app = os.path.abspath(options.other_app) if options.other_app else ""
     Config.clip_source = os.path.abspath(options.clip_source) if options.clip_source else ""
+    Config.hostile = os.path.abspath(options.hostile) if options.hostile else ""
+    Config.planted_dll = os.path.abspath(options.planted_dll) if options.planted_dll else ""
     if options.own_desktop:
         env_sh = os.path.join(SCRIPTS, "wine-env.sh")
         with open(os.path.join(Config.build_dir, "e2e-desktop.log"), "wb") as log:

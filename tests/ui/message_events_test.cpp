@@ -1,9 +1,12 @@
-// WM_COMMAND, WM_SIZE and tray-icon messages turned into events.
+// WM_COMMAND, WM_SIZE and tray-icon messages turned into events, and the
+// messages refused when they come from other programs.
 #include "ui/message_events.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "ui/foreign_messages.h"
 
 namespace quorvel {
 namespace {
@@ -86,6 +89,71 @@ TEST(Tray, ClickKinds) {
   EXPECT_EQ(TrayClickType(518), 3);
   EXPECT_EQ(TrayClickType(514), -1);
   EXPECT_EQ(TrayClickType(512), -1);
+}
+
+TEST(Foreign, RefusedFromOutsideByRoute) {
+  constexpr int64_t kCallback = 0x140001000;
+  struct Case {
+    const char* name;
+    uint32_t message;
+    int64_t lParam;
+    bool refusedSent;
+    bool refusedPosted;
+  };
+  const Case cases[] = {
+      {"WM_NCDESTROY", 0x0082, 0, true, true},
+      {"WM_DESTROY", 0x0002, 0, true, true},
+      {"WM_NCCREATE", 0x0081, 0, true, true},
+      {"WM_COMMAND", 0x0111, 0, true, true},
+      {"WM_NOTIFY", 0x004E, 1, true, true},
+      {"WM_DRAWITEM", 0x002B, 1, true, true},
+      {"WM_SETTEXT", 0x000C, 0, true, true},
+      {"WM_SETFONT", 0x0030, 0, true, true},
+      {"WM_SETREDRAW", 0x000B, 0, true, true},
+      {"WM_PASTE", 0x0302, 0, true, true},
+      {"LB_RESETCONTENT", 0x0184, 0, true, true},
+      {"LB_DELETESTRING", 0x0182, 0, true, true},
+      {"EM_REPLACESEL", 0x00C2, 0, true, true},
+      {"BM_CLICK", 0x00F5, 0, true, true},
+      {"EM_STREAMIN", 0x0449, 1, true, true},
+      {"EM_SETOLECALLBACK", 0x0446, 1, true, true},
+      {"the last class message", 0x7FFF, 0, true, true},
+      {"the gadgets' private message", 13120, 1, true, true},
+      // Read-only questions, also inside the class ranges.
+      {"WM_GETTEXT", 0x000D, 0, false, false},
+      {"LB_GETCOUNT", 0x018B, 0, false, false},
+      {"LB_GETTEXT", 0x0189, 0, false, false},
+      {"LB_GETTEXTLEN", 0x018A, 0, false, false},
+      {"LB_GETCURSEL", 0x0188, 0, false, false},
+      {"EM_GETLINECOUNT", 0x00BA, 0, false, false},
+      {"EM_GETOPTIONS", 0x044E, 0, false, false},
+      // What the system sends when another program moves or activates a
+      // window, and input.
+      {"WM_ACTIVATE", 0x0006, 0, false, false},
+      {"WM_SETFOCUS", 0x0007, 0, false, false},
+      {"WM_KILLFOCUS", 0x0008, 0, false, false},
+      {"WM_SIZE", 0x0005, 0, false, false},
+      {"WM_CLOSE", 0x0010, 0, false, false},
+      {"WM_CTLCOLORLISTBOX", 0x0134, 0, false, false},
+      {"WM_KEYDOWN", 0x0100, 0, false, false},
+      {"WM_HOTKEY", 0x0312, 0, false, false},
+      {"WM_CLIPBOARDUPDATE", 0x031D, 0, false, false},
+      {"a registered message", 0xC123, 1, false, false},
+      {"an application message", 0x8001, 1, false, false},
+      // Structures the system fills in: copied when sent, never posted.
+      {"WM_GETMINMAXINFO", 0x0024, 1, false, true},
+      {"WM_NCCALCSIZE", 0x0083, 1, false, true},
+      {"WM_WINDOWPOSCHANGING", 0x0046, 1, false, true},
+      // A posted timer message naming a callback would have it called.
+      {"WM_TIMER without callback", 0x0113, 0, false, false},
+      {"WM_TIMER with callback", 0x0113, kCallback, false, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ForeignMessageRefused(c.message, c.lParam, ForeignRoute::Sent), c.refusedSent)
+        << c.name << " sent";
+    EXPECT_EQ(ForeignMessageRefused(c.message, c.lParam, ForeignRoute::Posted), c.refusedPosted)
+        << c.name << " posted";
+  }
 }
 
 }  // namespace

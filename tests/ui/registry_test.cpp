@@ -103,6 +103,26 @@ TEST(Registry, DynamicIdsAreDistinctAndLookedUpUntilReleased) {
   EXPECT_EQ(r.Lookup(idA + 8), nullptr);  // an address that is no record
 }
 
+TEST(Registry, FindLooksAtLiveRecordsOnlyNumbersFirst) {
+  LoggingRegistry r;
+  r.Open(3, 9);
+  const int64_t dynamic = ObjectRegistry::IdOf(r.Open(ObjectAny, 9));
+  r.Open(5, 7);
+  auto payload = [](int64_t wanted) {
+    return [wanted](const void* record) {
+      return static_cast<const Record*>(record)->payload == wanted;
+    };
+  };
+  EXPECT_EQ(r.registry->RegistryFind(payload(9)), 3);
+  EXPECT_EQ(r.registry->RegistryFind(payload(7)), 5);
+  r.registry->RegistryRelease(3);
+  EXPECT_EQ(r.registry->RegistryFind(payload(9)), dynamic);
+  r.registry->RegistryRelease(dynamic);
+  EXPECT_EQ(r.registry->RegistryFind(payload(9)), -1);
+  r.registry->RegistryAllocate(6);  // allocated but never alive: never found
+  EXPECT_EQ(r.registry->RegistryFind([](const void*) { return true; }), 5);
+}
+
 TEST(Registry, ReleaseAllFreesNumbersAscendingThenDynamicRecordsFromTheHead) {
   LoggingRegistry r;
   r.Open(7);

@@ -1,11 +1,15 @@
 // Event retrieval under Wine: polling and waiting, posted events (also from a
-// worker thread and under suppression), shortcuts pressed on the keyboard,
-// the close request, and Tab focus stepping.
+// worker thread and under suppression) and forged ones, shortcuts pressed on
+// the keyboard, the close request, what other threads may not send a window,
+// and Tab focus stepping.
 #include "ui/win32_events.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -51,6 +55,35 @@ class EventsTest : public testing::Test {
       if (next == code) break;
     }
     return seen;
+  }
+
+  // The lParam of the first posting message in the queue, left there.
+  static LPARAM PendingPostValue() {
+    MSG msg{};
+    const UINT message = PostEventMessage();
+    return PeekMessageW(&msg, PostEventWindow(), message, message, PM_NOREMOVE) ? msg.lParam : 0;
+  }
+
+  // Runs send on another thread (as another program would send) while this
+  // thread answers sent messages only: posted ones stay in the queue.
+  template <typename Send>
+  static void FromAnotherThread(Send send) {
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+      send();
+      done = true;
+    });
+    MSG msg{};
+    while (!done) {
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    other.join();
+  }
+
+  static void Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 2000, &ignored);
   }
 
   // A visible window in the foreground whose client area has the focus.
@@ -141,6 +174,71 @@ TEST_F(EventsTest, PostingWithoutThePostingWindowFails) {
   PostEventStart();
   EXPECT_EQ(EventPost(EventMenuCommand, 0, 3, 0), 1);
   EXPECT_EQ(NextUntil(EventMenuCommand).back(), EventMenuCommand);
+}
+
+TEST_F(EventsTest, ThePostingWindowRaisesOnlyPostsOfThisProcessNotYetDelivered) {
+  HWND post = PostEventWindow();
+  const UINT message = PostEventMessage();
+  // Values nobody posted: small numbers, a stack and a heap address, code.
+  int local = 0;
+  void* block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 64);
+  const LPARAM forged[] = {0, 1, reinterpret_cast<LPARAM>(&local), reinterpret_cast<LPARAM>(block),
+                           reinterpret_cast<LPARAM>(GetModuleHandleW(nullptr)) + 0x1000};
+  for (LPARAM value : forged) ASSERT_TRUE(PostMessageW(post, message, 0, value)) << GetLastError();
+  std::vector<int64_t> seen = NextUntil(EventMenuCommand, 300);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), static_cast<int64_t>(message)), 5);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), int64_t{EventMenuCommand}), 0);
+  HeapFree(GetProcessHeap(), 0, block);
+
+  // A real post, sent by another thread while it waits in the queue: the sent
+  // one raises nothing, the posted one arrives in its turns.
+  ASSERT_EQ(EventPost(EventMenuCommand, 0, 7, 0), 1);
+  const LPARAM real = PendingPostValue();
+  ASSERT_NE(real, 0);
+  FromAnotherThread([&] { Send(post, message, 0, real); });
+  EXPECT_EQ(EventNext(1), static_cast<int64_t>(message));
+  EXPECT_EQ(EventNext(1), EventMenuCommand);
+  EXPECT_EQ(CurrentEventItem(), 7);
+
+  // Delivered: the same value posted again raises nothing.
+  ASSERT_TRUE(PostMessageW(post, message, 0, real));
+  EXPECT_EQ(EventNext(1), static_cast<int64_t>(message));
+  EXPECT_EQ(EventNext(0), 0);
+}
+
+TEST_F(EventsTest, AWindowTakesNoDestructionCommandOrPointerFromOutside) {
+  WindowOpen(0, 0, 0, 400, 400, u"quorvel", 0x11000001);
+  HWND window = WindowHandle(0);
+  ASSERT_NE(window, nullptr);
+  // Properties another program can set: the number and the gadget-parent record.
+  const std::wstring stack =
+      L"QV_GadgetStack_" + std::to_wstring(reinterpret_cast<intptr_t>(GetModuleHandleW(nullptr)));
+  SetPropW(window, L"QV_WindowID", reinterpret_cast<HANDLE>(intptr_t{9}));
+  SetPropW(window, stack.c_str(), reinterpret_cast<HANDLE>(intptr_t{0x40}));
+  // Destruction, commands as from a menu, an accelerator and a foreign
+  // control (item 5 clears the history), and a notification pointer.
+  const struct {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+  } attacks[] = {{WM_NCDESTROY, 0, 0},
+                 {WM_DESTROY, 0, 0},
+                 {WM_COMMAND, 5, 0},
+                 {WM_COMMAND, MAKEWPARAM(5, 1), 0},
+                 {WM_COMMAND, 5, reinterpret_cast<LPARAM>(PostEventWindow())},
+                 {WM_NOTIFY, 0, 1}};
+  for (const auto& a : attacks) PostMessageW(window, a.message, a.wParam, a.lParam);
+  FromAnotherThread([&] {
+    for (const auto& a : attacks) Send(window, a.message, a.wParam, a.lParam);
+  });
+  const std::vector<int64_t> seen = NextUntil(EventMenuCommand, 300);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), int64_t{EventMenuCommand}), 0);
+  EXPECT_EQ(WindowHandle(0), window);
+  EXPECT_NE(ShortcutAdd(0, 27, 2), nullptr);  // the window's table is still there
+  // Its own messages still work.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(NextUntil(EventCloseRequest).back(), EventCloseRequest);
+  EXPECT_EQ(CurrentEventGadget(), 0);
 }
 
 TEST_F(EventsTest, ShortcutRowsAreBuiltIntoTheWindowsAcceleratorTable) {

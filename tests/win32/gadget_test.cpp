@@ -1,15 +1,17 @@
 // The list view and the editor on real Win32 controls under Wine: items and
 // selection, texts (plain, cut when huge) and pastes, numbers reused and
 // destroyed, focus and its events, notifications, drag detection, shared
-// brushes and handle look-ups.
+// brushes, handle look-ups, and what other programs may not do to a gadget.
 #include <windows.h>
 
 #include <richedit.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -449,6 +451,51 @@ TEST_F(GadgetTest, FromHandleNeedsMatchingIdAndRegistration) {
                                reinterpret_cast<LPARAM>(zero)),
             NotHandled);
   RemovePropW(plain, L"QV_ID");
+}
+
+TEST_F(GadgetTest, AnotherThreadMayReadAListButNotChangeOrEndIt) {
+  HWND list = List();
+  HWND editor = Editor();
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(editor, nullptr);
+  for (const char16_t* text : {u"a", u"b"}) GadgetAddItem(0, -1, text);
+  // What another program can change: the ID and "QV_ID" through which a
+  // control names its gadget, and the editor's border record.
+  SetWindowLongPtrW(list, GWLP_ID, 1);
+  SetPropW(list, L"QV_ID", reinterpret_cast<HANDLE>(intptr_t{1}));
+  SetPropW(editor, L"QV_ClientRect", reinterpret_cast<HANDLE>(intptr_t{0x40}));
+  DWORD_PTR count = 0;
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    auto send = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutW(w, message, wParam, lParam, SMTO_NORMAL, 2000, &answer);
+      return answer;
+    };
+    for (UINT message :
+         {UINT{LB_RESETCONTENT}, UINT{LB_DELETESTRING}, UINT{WM_SETREDRAW}, UINT{WM_NCDESTROY}}) {
+      send(list, message, 0, 0);
+    }
+    send(editor, EM_STREAMIN, SF_TEXT, 0x40);  // an EDITSTREAM pointer of its own choosing
+    send(editor, WM_NCDESTROY, 0, 0);
+    count = send(list, LB_GETCOUNT, 0, 0);
+    done = true;
+  });
+  MSG msg{};
+  while (!done) {
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    Sleep(1);
+  }
+  other.join();
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(Items(0), (std::vector<std::u16string>{u"a", u"b"}));
+  EXPECT_NE(GadgetFromHandle(list), nullptr);
+  EXPECT_NE(GadgetFromHandle(list), GadgetFromHandle(editor));
+  GadgetSetText(1, u"still an editor");
+  EXPECT_EQ(TextOf(editor), u"still an editor");
+  // The forged border record is neither read nor freed.
+  DestroyWindow(editor);
+  EXPECT_EQ(GadgetFromHandle(editor), nullptr);
 }
 
 TEST_F(GadgetTest, EditorIsARichEditGadget) {

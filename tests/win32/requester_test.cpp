@@ -352,7 +352,7 @@ TEST_F(MessageRequester, ReturnsTheButtonAndHasTheRightOwner) {
   boxOwner = reinterpret_cast<HWND>(1);
   Driver ok(L"#32770", IDOK, [&](HWND box) {
     boxOwner = GetWindow(box, GW_OWNER);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   });
   EXPECT_EQ(MessageDialog(u"error", u"Cannot register hotkey.", 16), IDOK);
   ok.Join();

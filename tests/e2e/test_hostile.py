@@ -1,0 +1,165 @@
+"""A hostile desktop: other programs forge the posting message, send and post
+messages with pointer-like parameters to every window of quorvel.exe, set the
+window properties and window longs it keeps, flood the clipboard with large
+texts, mark texts private with malformed markers, and plant libraries beside a
+copy of the program. After each attack Quorvel still runs, its list is what it
+was, and the hot key still shows the window."""
+
+import os
+import re
+import shutil
+import time
+
+import harness
+
+STAMP = re.compile(r" «\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [AP]M»$")
+
+# hostile.exe's attacks, in the groups run between two checks (see hostile.cpp).
+MESSAGE_ATTACKS = [
+    ("post:",),                      # forged, sent, broadcast and thread posting messages
+    ("main:",),
+    ("list:",),
+    ("editor:",),
+    ("posting:", "watch:"),
+    ("props:pointers", "props:numbers", "props:longs"),
+]
+# Sizes of a "CanIncludeInClipboardHistory" block that say nothing readable, and
+# the one that says "not in histories": each must keep its text out.
+# NOTE: Wine hands readers a block of one byte for the one set with no bytes.
+MALFORMED_MARKERS = ["empty", "01", "0000", "010000", "00000000"]
+PLANTED_NAMES = ["dwmapi.dll", "msftedit.dll", "uxtheme.dll"]
+PLANTED_MARKER = "planted-loaded.txt"
+
+
+class Hostile(harness.QuorvelTestCase):
+    def texts(self):
+        return [STAMP.sub("", line) for line in self.list_items() or []]
+
+    @staticmethod
+    def read_log(process):
+        with open(process.log, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def hostile(self, *attacks):
+        if not harness.Config.hostile:
+            self.skipTest("hostile.exe was not built")
+        process = self.desktop.start(harness.Config.hostile, "run", *attacks,
+                                     name="hostile-" + "-".join(a.strip(":") for a in attacks))
+        code = process.wait(60)
+        self.assertEqual(code, 0, "hostile.exe %s: %s" % (" ".join(attacks), self.read_log(process)))
+        print(self.read_log(process), end="")
+
+    def run_source(self, *args, timeout=60):
+        source = self.clip_source(*args)
+        self.assertEqual(source.wait(timeout), 0, "clip_source %s failed (log: %s)" % (args, source.log))
+
+    def captured(self, text, what, timeout=10):
+        self.wait_for(lambda: self.texts()[-1:] == [text], what, timeout=timeout)
+
+    def assert_unharmed(self, app, lines, attack):
+        """Still running, the same list, and the hot key shows the window within 2 s
+        (then hides it again)."""
+        self.assertTrue(app.running(), "%s ended quorvel.exe (exit code %s)" % (attack, app.exit_code))
+        self.assertEqual(self.list_items(), lines, "%s changed the list" % attack)
+        started = time.monotonic()
+        self.hotkey()
+        self.wait_for(lambda: self.main_window()["visible"], "the window shown after %s" % attack,
+                      timeout=2)
+        print("%s: shown %.2f s after the hot key" % (attack, time.monotonic() - started))
+        self.hotkey()
+        self.wait_for(lambda: not self.main_window()["visible"], "the window hidden after %s" % attack)
+        self.assertTrue(app.running())
+
+    def start_with_history(self):
+        app = self.start_quorvel()
+        self.start_other_app()
+        for text in ("first", "second", "third"):
+            self.set_windows_clipboard(text)
+            self.captured(text, "%r captured" % text)
+        return app, self.list_items()
+
+    def test_forged_messages_properties_and_window_longs(self):
+        app, lines = self.start_with_history()
+        started = time.monotonic()
+        for attacks in MESSAGE_ATTACKS:
+            with self.subTest(attacks=attacks):
+                self.hostile(*attacks)
+                self.assert_unharmed(app, lines, " ".join(attacks))
+
+        with self.subTest(attacks="requester:userdata"):
+            self.hotkey()
+            self.wait_for(lambda: self.main_window()["foreground"], "the window in front")
+            self.key("ctrl+f")
+            self.assertTrue(self.requester(wait_ms=3000)["found"], "the find prompt")
+            self.hostile("requester:userdata")
+            self.assertTrue(app.running(), "the attack on the find prompt ended quorvel.exe")
+            # The confirmation sent from outside closes the prompt like OK.
+            self.wait_for(lambda: not self.requester()["found"], "the find prompt closed")
+            self.key("Escape")
+            self.wait_for(lambda: not self.main_window()["visible"], "the window hidden")
+            self.focus_other_app()
+            self.assert_unharmed(app, lines, "requester:userdata")
+        print("message attacks and checks: %.1f s" % (time.monotonic() - started))
+
+        # Shut-down still runs cleanly over the properties set from outside.
+        self.desktop.probe("close", title=harness.QUORVEL_TITLE, cls=harness.QUORVEL_CLASS)
+        self.wait_for(lambda: self.msgbox().get("found"), "the exit question")
+        self.press_msgbox("yes")
+        self.assertEqual(app.wait(15), 0)
+
+    def test_clipboard_flood_of_large_texts(self):
+        app, lines = self.start_with_history()
+        self.run_source("flood", 30, "flood", 200000, timeout=120)
+        self.wait_for(lambda: self.texts()[-1:] == ["flood 29" + "x" * (200000 - 8)],
+                      "the last large text", timeout=30)
+        items = self.list_items()
+        self.assertEqual(items[:len(lines)], lines, "the flood changed the earlier lines")
+        numbers = [int(re.match(r"flood (\d+)", t).group(1)) for t in self.texts()[len(lines):]]
+        self.assertEqual(numbers, sorted(set(numbers)), "captured in order, each once")
+        self.assert_unharmed(app, items, "the clipboard flood")
+        self.set_windows_clipboard("")  # frees the clipboard of the large text
+
+    def test_malformed_privacy_markers_keep_the_text_out(self):
+        # NOTE: a marker too short to read counts as private (fail closed).
+        app, _ = self.start_with_history()
+        for i, data in enumerate(MALFORMED_MARKERS):
+            with self.subTest(marker=data):
+                secret = "pa55word %d" % i
+                self.run_source("marked", "CanIncludeInClipboardHistory", data, secret)
+                self.wait_for(lambda: self.windows_clipboard() == secret, "the marked text set")
+                # A later plain text shows the program has looked at the clipboard since.
+                self.set_windows_clipboard("after %d" % i)
+                self.captured("after %d" % i, "the text after the marker %s" % data)
+                self.assertNotIn(secret, self.texts())
+        self.assert_unharmed(app, self.list_items(), "the malformed markers")
+
+    def test_a_library_planted_beside_the_program_is_never_loaded(self):
+        if not harness.Config.planted_dll:
+            self.skipTest("planted.dll was not built")
+        folder = os.path.join(self.desktop.workdir, "planted")
+        os.makedirs(folder)
+        exe = os.path.join(folder, "quorvel.exe")
+        shutil.copy(harness.Config.quorvel or "", exe)
+        for name in PLANTED_NAMES:
+            shutil.copy(harness.Config.planted_dll, os.path.join(folder, name))
+        marker = os.path.join(folder, PLANTED_MARKER)
+        # NOTE: like Windows, Wine loads a library named without a path from the
+        # program's folder first (the copy took dwmapi.dll and MSFTEDIT.DLL from
+        # there; uxtheme.dll was loaded already, from the system folder).
+        app = self.start_quorvel(exe=exe)
+        self.start_other_app()
+        self.set_windows_clipboard("planted")
+        self.captured("planted", "a text captured")
+        self.hotkey()
+        self.wait_for(lambda: self.main_window()["foreground"], "the window in front")
+        self.key("alt+Return")
+        shown = self.wait_for(lambda: self.editor().get("visible"), "the preview", timeout=5, fail=False)
+        if os.path.exists(marker):
+            with open(marker, encoding="utf-8", errors="replace") as f:
+                self.fail("a planted library was loaded: %s" % f.read())
+        self.assertTrue(shown, "the preview was not shown")
+        self.assertTrue(app.running())
+
+
+if __name__ == "__main__":
+    harness.main()

@@ -1,0 +1,61 @@
+// The queue filter and the sent-message test behind win32_foreign.h.
+#include "ui/win32_foreign.h"
+
+#include "ui/foreign_messages.h"
+
+namespace quorvel {
+
+namespace {
+
+// Touched only by the thread that started the filter.
+HHOOK gFilter = nullptr;
+
+// How deep this thread is in DestroyOwnWindow calls.
+thread_local int gDestroying = 0;
+
+// NOTE: a WH_GETMESSAGE hook may change the message that GetMessage or
+// PeekMessage is about to return; a refused one becomes WM_NULL, which every
+// procedure ignores. It runs for PM_NOREMOVE peeks too, and again when the
+// message is finally removed.
+LRESULT CALLBACK FilterQueuedMessage(int code, WPARAM removal, LPARAM lParam) {
+  if (code == HC_ACTION && lParam != 0) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (ForeignMessageRefused(msg->message, msg->lParam, ForeignRoute::Posted)) {
+      msg->message = WM_NULL;
+      msg->wParam = 0;
+      msg->lParam = 0;
+    }
+  }
+  return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+}  // namespace
+
+void ForeignMessageFilterStart() {
+  if (gFilter != nullptr) return;
+  gFilter = SetWindowsHookExW(WH_GETMESSAGE, FilterQueuedMessage, nullptr, GetCurrentThreadId());
+}
+
+void ForeignMessageFilterEnd() {
+  if (gFilter != nullptr) UnhookWindowsHookEx(gFilter);
+  gFilter = nullptr;
+}
+
+bool SentByAnotherThread() {
+  return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
+}
+
+bool ForeignSendRefused(UINT message, LPARAM lParam) {
+  if (gDestroying > 0 && (message == WM_DESTROY || message == WM_NCDESTROY)) return false;
+  return ForeignMessageRefused(message, static_cast<int64_t>(lParam), ForeignRoute::Sent) &&
+         SentByAnotherThread();
+}
+
+BOOL DestroyOwnWindow(HWND window) {
+  ++gDestroying;
+  const BOOL destroyed = DestroyWindow(window);
+  --gDestroying;
+  return destroyed;
+}
+
+}  // namespace quorvel
