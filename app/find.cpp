@@ -23,12 +23,11 @@ int64_t Application::FindStep(int64_t step) {
   try {
     // Folded once for the whole search; each line is then searched in time
     // linear in its length.
-    const FoldedPattern pattern(state_.searchText);
-    std::u16string seam;
+    LineSearch search(state_.searchText);
     while (step == -1 ? i >= 0 : i < platform_.GadgetItemCount(kListView)) {
       // The history holds each line's whole text; the list may show a long one cut.
       if (static_cast<size_t>(i) < state_.history.Size() &&
-          EntryLineContains(state_.history.At(static_cast<size_t>(i)), pattern, seam)) {
+          search.Contains(state_.history.At(static_cast<size_t>(i)))) {
         platform_.GadgetSetState(kListView, i);
         break;
       }

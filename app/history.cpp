@@ -276,12 +276,23 @@ std::u16string EntryDisplayLine(const HistoryEntry& entry) {
   return line;
 }
 
-bool EntryLineContains(const HistoryEntry& entry, const FoldedPattern& pattern,
-                       std::u16string& seam) {
+LineSearch::LineSearch(std::u16string_view pattern) : pattern_(pattern) {
+  if (pattern_.Empty()) return;
+  // A match that reaches into the stamp ends on one of the units stamps hold.
+  static constexpr std::u16string_view kStampUnits = u" \u00AB\u00BB0123456789-:?APM";
+  const char16_t last = pattern_.LastFolded();
+  mayReachStamp_ = std::any_of(kStampUnits.begin(), kStampUnits.end(),
+                               [last](char16_t unit) { return TextFoldCase(unit) == last; });
+}
+
+bool LineSearch::Contains(const HistoryEntry& entry) {
+  const FoldedPattern& pattern = pattern_;
+  std::u16string& seam = seam_;
   if (pattern.Empty()) return false;
   const size_t found =
       entry.IsLatin1() ? pattern.FindInLatin1(entry.Latin1()) : pattern.FindIn(entry.Wide());
   if (found != std::u16string_view::npos) return true;
+  if (!mayReachStamp_) return false;
   // A match that starts in the text and runs on into the stamp.
   const size_t tail = std::min(entry.size(), pattern.Size() - 1);
   seam.clear();

@@ -122,11 +122,20 @@ inline constexpr size_t kLineTextLimit = size_t{1} << 20;
 // longer than kLineTextLimit shows its beginning and "…" before the stamp.
 std::u16string EntryDisplayLine(const HistoryEntry& entry);
 
-// True when the entry's whole line (all of its text, then its stamp) contains
-// the pattern, ignoring letter case; false for the empty pattern. seam is
-// scratch space, kept by the caller so that a search allocates once.
-bool EntryLineContains(const HistoryEntry& entry, const FoldedPattern& pattern,
-                       std::u16string& seam);
+// One search through the entries' whole lines (all of each text, then its
+// stamp), ignoring letter case: the pattern is folded once, and what it takes
+// to look across the seam between a text and its stamp is kept between lines.
+class LineSearch {
+ public:
+  explicit LineSearch(std::u16string_view pattern);
+  // True when the entry's line contains the pattern; never for the empty one.
+  [[nodiscard]] bool Contains(const HistoryEntry& entry);
+
+ private:
+  FoldedPattern pattern_;
+  bool mayReachStamp_ = false;  // the pattern ends on a unit that stamps hold
+  std::u16string seam_;
+};
 
 // Overwrites a text that may be private, then gives its memory back.
 void WipeText(std::u16string& text);

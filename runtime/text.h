@@ -45,6 +45,8 @@ class FoldedPattern {
 
   [[nodiscard]] bool Empty() const { return folded_.empty(); }
   [[nodiscard]] std::size_t Size() const { return folded_.size(); }
+  // The pattern's last unit, folded (the pattern must not be empty).
+  [[nodiscard]] char16_t LastFolded() const { return folded_.back(); }
 
   // 0-based offset of the first occurrence in text, or npos (also for the
   // empty pattern).
