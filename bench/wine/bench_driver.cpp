@@ -30,6 +30,8 @@
 //                            is visible, painted and the loop answers; then
 //                            round trips in the preview, and Alt+Return back
 //                            timed until the list is visible and painted
+//   feed, listbox, heap, stamps, findnext   large histories and memory: see
+//                            driver_scale.cpp
 // Results are one JSON object in FILE (times in microseconds). Exit code 0:
 // done; 1: failed (the JSON says where); 2: bad command line.
 #include <windows.h>
@@ -43,9 +45,9 @@
 #include <string>
 #include <vector>
 
-#include "bench_counters.h"
+#include "driver.h"
 
-namespace {
+namespace quorvel::bench {
 
 constexpr wchar_t kQuorvelClass[] = L"WindowClass_0";
 constexpr wchar_t kQuorvelTitle[] = L"quorvel";
@@ -57,32 +59,6 @@ constexpr int kRequesterOkId = 1000;
 
 // ---------------------------------------------------------------------------
 // Output.
-
-class Json {
- public:
-  void Int(const char* key, long long value) { Raw(key, std::to_string(value)); }
-  void Bool(const char* key, bool value) { Raw(key, value ? "true" : "false"); }
-  void Text(const char* key, const char* value) { Raw(key, std::string("\"") + value + "\""); }
-  void Ints(const char* key, const std::vector<long long>& values) {
-    std::string list = "[";
-    for (size_t i = 0; i < values.size(); ++i) {
-      if (i) list += ',';
-      list += std::to_string(values[i]);
-    }
-    Raw(key, list + "]");
-  }
-  [[nodiscard]] std::string Finish() const { return "{" + body_ + "}\n"; }
-
- private:
-  void Raw(const char* key, const std::string& value) {
-    if (!body_.empty()) body_ += ',';
-    body_ += '"';
-    body_ += key;
-    body_ += "\":";
-    body_ += value;
-  }
-  std::string body_;
-};
 
 std::wstring WindowsPath(const std::wstring& path) {
   if (path.empty() || path[0] != L'/') return path;
@@ -170,7 +146,7 @@ HWND QuorvelEditor() {
 }
 
 // A message to another process's control; -1 when it did not answer in time.
-long long Ask(HWND window, UINT message, DWORD timeoutMs = 60000) {
+long long Ask(HWND window, UINT message, DWORD timeoutMs) {
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, timeoutMs, &result)) return -1;
   return static_cast<long long>(static_cast<LRESULT>(result));
@@ -247,12 +223,6 @@ HGLOBAL MakeBlock(const std::wstring& text) {
   return block;
 }
 
-struct SetTimes {
-  bool ok = false;
-  int64_t beforeSet = 0;   // just before SetClipboardData
-  int64_t afterClose = 0;  // just after CloseClipboard
-};
-
 // Replaces the clipboard with text; the block is ready before the clipboard
 // opens, so it is held only for the transfer itself.
 SetTimes SetText(const std::wstring& text) {
@@ -274,7 +244,7 @@ SetTimes SetText(const std::wstring& text) {
 
 // Waits until the list holds more than count items; the time it was seen, or 0.
 int64_t WaitForListAbove(HWND list, long long count, DWORD pollMs, DWORD timeoutMs,
-                         long long* seen = nullptr) {
+                         long long* seen) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   for (;;) {
     const long long now = Ask(list, LB_GETCOUNT);
@@ -606,9 +576,10 @@ bool CmdPreview(Json& json) {
   return true;
 }
 
-}  // namespace
+}  // namespace quorvel::bench
 
 int wmain(int argc, wchar_t** argv) {
+  using namespace quorvel::bench;
   std::wstring out;
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) {
@@ -620,7 +591,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (args.empty() || !CreateOwner()) {
     std::fputs("usage: bench_driver [--out FILE] set|turns|interfere|latency|fill|respond|"
-               "startup|find|preview ARGS\n",
+               "startup|find|preview|feed|listbox|heap|stamps|findnext ARGS\n",
                stderr);
     return 2;
   }
@@ -647,6 +618,16 @@ int wmain(int argc, wchar_t** argv) {
     ok = CmdFind(args, json);
   } else if (command == L"preview") {
     ok = CmdPreview(json);
+  } else if (command == L"feed") {
+    ok = CmdFeed(args, json);
+  } else if (command == L"listbox") {
+    ok = CmdListBox(args, out, json);
+  } else if (command == L"heap") {
+    ok = CmdHeap(args, json);
+  } else if (command == L"stamps") {
+    ok = CmdStamps(args, json);
+  } else if (command == L"findnext") {
+    ok = CmdFindNext(args, json);
   } else {
     known = false;
   }

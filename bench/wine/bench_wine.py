@@ -10,6 +10,8 @@ bench/wine/quorvel_counted.exe, quorvel_every_turn.exe and quorvel_no_capture.ex
 turn, the third has no capture step: the floor of the idle cost), bench_driver.exe
 (the other programs), and probe.exe / other_app.exe of the end-to-end tests.
 CPU shares are in per cent of one core, from utime + stime in /proc/<pid>/stat.
+Memory per entry, histories of 10^3 to 10^5 entries and a 100 MB text are
+measured by bench_scale.py, on the same desktop and programs.
 """
 
 import argparse
@@ -25,6 +27,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 import harness  # noqa: E402  (the end-to-end harness: desktop, programs, probe, keys)
+import bench_scale  # noqa: E402  (memory, large histories, a 100 MB text)
 
 KB = 1024
 TEN_MB = 10 * 1024 * 1024
@@ -333,6 +336,7 @@ class Bench:
                 self.idle_interference_latency()
                 self.large_history()
                 self.preview()
+                bench_scale.ScaleBench(self).run()
         finally:
             self.desktop.stop_all()
         self.results["seconds"] = time.monotonic() - started
@@ -465,6 +469,7 @@ def report(r):
     add("quorvel.exe (linked stripped): %d bytes." % size["stripped"])
     add("")
     report_preview(r, add)
+    lines.extend(bench_scale.report(r))
     add("Whole run: %.0f s." % r["seconds"])
     return "\n".join(lines) + "\n"
 

@@ -1,0 +1,84 @@
+// What the commands of the bench driver share (bench_driver.cpp): the JSON
+// result, time, Quorvel's windows and counters, and the clipboard set through
+// a window of the driver's own.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench_counters.h"
+
+namespace quorvel::bench {
+
+// One flat JSON object: the result of a command.
+class Json {
+ public:
+  void Int(const char* key, long long value) { Raw(key, std::to_string(value)); }
+  void Bool(const char* key, bool value) { Raw(key, value ? "true" : "false"); }
+  void Text(const char* key, const char* value) { Raw(key, std::string("\"") + value + "\""); }
+  void Ints(const char* key, const std::vector<long long>& values) {
+    std::string list = "[";
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (i) list += ',';
+      list += std::to_string(values[i]);
+    }
+    Raw(key, list + "]");
+  }
+  [[nodiscard]] std::string Finish() const { return "{" + body_ + "}\n"; }
+
+ private:
+  void Raw(const char* key, const std::string& value) {
+    if (!body_.empty()) body_ += ',';
+    body_ += '"';
+    body_ += key;
+    body_ += "\":";
+    body_ += value;
+  }
+  std::string body_;
+};
+
+// A Unix path as Wine programs see it (Z: is the Unix root).
+std::wstring WindowsPath(const std::wstring& path);
+
+int64_t Ticks();
+int64_t TicksPerSecond();
+long long Micros(int64_t ticks);
+
+// Waiting that keeps answering messages (see PumpMessages in bench_driver.cpp).
+void PumpMessages();
+void Pause(DWORD ms);
+
+HWND QuorvelWindow();
+HWND QuorvelList();
+// A message to another process's control; -1 when it did not answer in time.
+long long Ask(HWND window, UINT message, DWORD timeoutMs = 60000);
+// The counters of a counted Quorvel, or null when none runs.
+const Counters* OpenCounters();
+
+// The driver's own window, which opens the clipboard.
+extern HWND g_owner;
+
+struct SetTimes {
+  bool ok = false;
+  int64_t beforeSet = 0;   // just before SetClipboardData
+  int64_t afterClose = 0;  // just after CloseClipboard
+};
+
+HGLOBAL MakeBlock(const std::wstring& text);
+SetTimes SetText(const std::wstring& text);
+// Waits until the list holds more than count items; the time it was seen, or 0.
+int64_t WaitForListAbove(HWND list, long long count, DWORD pollMs, DWORD timeoutMs,
+                         long long* seen = nullptr);
+
+// The commands of driver_scale.cpp (memory, large histories, find, a huge
+// text); each fills json and returns true when it did its thing.
+bool CmdFeed(const std::vector<std::wstring>& args, Json& json);
+bool CmdListBox(const std::vector<std::wstring>& args, const std::wstring& out, Json& json);
+bool CmdHeap(const std::vector<std::wstring>& args, Json& json);
+bool CmdStamps(const std::vector<std::wstring>& args, Json& json);
+bool CmdFindNext(const std::vector<std::wstring>& args, Json& json);
+
+}  // namespace quorvel::bench
