@@ -24,7 +24,10 @@ int64_t Application::FindStep(int64_t step) {
     // Folded once for the whole search; each line is then searched in time
     // linear in its length.
     LineSearch search(state_.searchText);
-    while (step == -1 ? i >= 0 : i < platform_.GadgetItemCount(kListView)) {
+    // The list cannot change while the search runs (one thread, and other
+    // programs may not change it): its count is asked once, not per line.
+    const int64_t count = platform_.GadgetItemCount(kListView);
+    while (step == -1 ? i >= 0 : i < count) {
       // The history holds each line's whole text; the list may show a long one cut.
       if (static_cast<size_t>(i) < state_.history.Size() &&
           search.Contains(state_.history.At(static_cast<size_t>(i)))) {

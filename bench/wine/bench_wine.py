@@ -331,6 +331,8 @@ class Bench:
         try:
             if only == "preview":
                 self.preview()
+            elif only in ("memory", "sizes", "huge"):
+                getattr(bench_scale.ScaleBench(self), only)()
             else:
                 self.startup()
                 self.idle_interference_latency()
@@ -381,7 +383,9 @@ def report(r):
     lines = []
     add = lines.append
     if "idle" not in r:
-        report_preview(r, add)
+        if "preview" in r:
+            report_preview(r, add)
+        lines.extend(bench_scale.report(r))
         add("Whole run: %.0f s." % r["seconds"])
         return "\n".join(lines) + "\n"
     add("### Idle (%.0f s per row; CPU in %% of one core)" % r["idle"][0]["seconds"])
@@ -479,7 +483,7 @@ def main():
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--quick", action="store_true",
                         help="shorter intervals and a smaller history, to try the script")
-    parser.add_argument("--only", choices=["preview"],
+    parser.add_argument("--only", choices=["preview", "memory", "sizes", "huge"],
                         help="run one measurement alone")
     options = parser.parse_args()
     Bench(options.build_dir, options.quick).run(options.only)
