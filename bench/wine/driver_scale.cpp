@@ -359,9 +359,30 @@ bool CmdFindNext(const std::vector<std::wstring>& args, Json& json) {
   HWND list = QuorvelList();
   json.Bool("list", list != nullptr);
   if (!list) return false;
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(from), 0, SMTO_NORMAL, 5000,
-                      &ignored);
+  // Selected as the user selects (the list takes no selection from another
+  // program): Home for the first line, End and Up for the one before the last.
+  const long long count = Ask(list, LB_GETCOUNT);
+  std::vector<WORD> moves;
+  if (from == 0) {
+    moves = {VK_HOME};
+  } else if (from == count - 2) {
+    moves = {VK_END, VK_UP};
+  } else {
+    return false;
+  }
+  for (WORD vk : moves) {
+    INPUT press[2] = {};
+    for (INPUT& key : press) {
+      key.type = INPUT_KEYBOARD;
+      key.ki.wVk = vk;
+      key.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+      key.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+    }
+    press[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, press, sizeof(INPUT));
+  }
+  const ULONGLONG selectEnd = GetTickCount64() + 10000;
+  while (Ask(list, LB_GETCURSEL) != from && GetTickCount64() < selectEnd) Pause(1);
   const long long before = Ask(list, LB_GETCURSEL);
   const Counters* counters = OpenCounters();
   const int64_t callsBefore = counters ? counters->itemCountCalls : 0;
