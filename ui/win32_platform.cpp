@@ -9,6 +9,7 @@
 
 #include "runtime/date.h"
 #include "ui/win32_clipboard.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_editor.h"
 #include "ui/win32_events.h"
 #include "ui/win32_gadget.h"
@@ -31,10 +32,7 @@ class Win32PlatformImpl final : public Platform {
     SetGadgetLibraryHooks(GadgetLibraryInit, GadgetLibraryEnd);
     LayerStart();
   }
-  void RuntimeEnd() override {
-    ClipboardWatchEnd();
-    LayerEnd();
-  }
+  void RuntimeEnd() override { LayerEnd(); }
 
   int64_t WindowOpen(int64_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                      std::u16string_view title, uint32_t flags) override {
@@ -137,13 +135,12 @@ Platform& Win32Platform() {
   return platform;
 }
 
-Win32ProgramHeap::Win32ProgramHeap() : heap_(nullptr) {
+Win32ProgramHeap::Win32ProgramHeap() {
   GetModuleHandleW(nullptr);
-  heap_ = HeapCreate(0, 4096, 0);
+  heap_.reset(HeapCreate(0, 4096, 0));
+  if (!heap_) Win32Failure("HeapCreate");
 }
 
-Win32ProgramHeap::~Win32ProgramHeap() {
-  if (heap_ != nullptr) HeapDestroy(heap_);
-}
+void Win32ProgramHeap::Destroy::operator()(void* heap) const noexcept { HeapDestroy(heap); }
 
 }  // namespace quorvel
