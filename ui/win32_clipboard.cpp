@@ -134,7 +134,10 @@ bool ClipboardContentIsPrivate() {
   // cannot be fetched or locked) counts as private: a password stays out of
   // the history whenever its marker cannot be read.
   const UINT format = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-  if (!format) return true;
+  if (!format) {
+    Win32Failure("RegisterClipboardFormatW");
+    return true;
+  }
   if (!IsClipboardFormatAvailable(format)) return false;
   HANDLE data = GetClipboardData(format);
   if (!data || GlobalSize(data) < sizeof(DWORD)) return true;

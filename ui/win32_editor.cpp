@@ -282,7 +282,9 @@ int64_t GetAttribute(GadgetEntry& entry, int32_t attribute) {
     return static_cast<int32_t>(
         reinterpret_cast<intptr_t>(GetPropW(GadgetHandle(entry), kWordWrapProperty)));
   }
-  if (attribute == EditorReadOnly) return (GadgetSend(entry, EM_GETOPTIONS) & ECO_READONLY) != 0 ? 1 : 0;
+  if (attribute == EditorReadOnly) {
+    return (GadgetSend(entry, EM_GETOPTIONS) & ECO_READONLY) != 0 ? 1 : 0;
+  }
   return 0;
 }
 

@@ -138,9 +138,11 @@ HACCEL ShortcutTableFor(HWND active) {
   }
   if (active == nullptr) return nullptr;
   DWORD process = 0;
-  if (GetWindowThreadProcessId(active, &process) == 0 || process != GetCurrentProcessId()) {
+  if (GetWindowThreadProcessId(active, &process) == 0) {
+    Win32Failure("GetWindowThreadProcessId");
     return nullptr;
   }
+  if (process != GetCurrentProcessId()) return nullptr;
   const WindowRecord* record = WindowLookup(WindowNumberOfHandle(active));
   return record != nullptr ? record->accelerator.get() : nullptr;
 }

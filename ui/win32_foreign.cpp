@@ -35,7 +35,8 @@ LRESULT CALLBACK FilterQueuedMessage(int code, WPARAM removal, LPARAM lParam) {
 void ForeignMessageFilterStart() {
   UniqueHook& filter = Layer().filter;
   if (filter) return;
-  filter.reset(SetWindowsHookExW(WH_GETMESSAGE, FilterQueuedMessage, nullptr, GetCurrentThreadId()));
+  filter.reset(
+      SetWindowsHookExW(WH_GETMESSAGE, FilterQueuedMessage, nullptr, GetCurrentThreadId()));
   if (!filter) Win32Failure("SetWindowsHookExW");
 }
 

@@ -77,6 +77,8 @@ inline LRESULT GadgetSend(const GadgetEntry& entry, UINT message, WPARAM wParam 
                           LPARAM lParam = 0) {
   return SendMessageW(GadgetHandle(entry), message, wParam, lParam);
 }
-inline WPARAM GadgetIndex(int32_t index) { return static_cast<WPARAM>(static_cast<intptr_t>(index)); }
+inline WPARAM GadgetIndex(int32_t index) {
+  return static_cast<WPARAM>(static_cast<intptr_t>(index));
+}
 
 }  // namespace quorvel

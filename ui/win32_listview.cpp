@@ -65,9 +65,13 @@ void Free(GadgetEntry& entry) {
   entry.word[kBackBrush] = 0;
 }
 
-int64_t GetState(GadgetEntry& entry) { return static_cast<int32_t>(GadgetSend(entry, LB_GETCURSEL)); }
+int64_t GetState(GadgetEntry& entry) {
+  return static_cast<int32_t>(GadgetSend(entry, LB_GETCURSEL));
+}
 
-void SetState(GadgetEntry& entry, int32_t state) { GadgetSend(entry, LB_SETCURSEL, GadgetIndex(state)); }
+void SetState(GadgetEntry& entry, int32_t state) {
+  GadgetSend(entry, LB_SETCURSEL, GadgetIndex(state));
+}
 
 std::u16string GetItemText(GadgetEntry& entry, int32_t index, int32_t) {
   const auto length = static_cast<int32_t>(GadgetSend(entry, LB_GETTEXTLEN, GadgetIndex(index)));
@@ -89,8 +93,8 @@ std::u16string GetText(GadgetEntry& entry) {
 void SetText(GadgetEntry& entry, std::u16string_view text) {
   // NOTE: LB_FINDSTRINGEXACT compares without regard to letter case.
   const std::wstring wide = ToWide(text);
-  const LRESULT found =
-      GadgetSend(entry, LB_FINDSTRINGEXACT, GadgetIndex(-1), reinterpret_cast<LPARAM>(wide.c_str()));
+  const LRESULT found = GadgetSend(entry, LB_FINDSTRINGEXACT, GadgetIndex(-1),
+                                  reinterpret_cast<LPARAM>(wide.c_str()));
   GadgetSend(entry, LB_SETCURSEL, GadgetIndex(static_cast<int32_t>(found)));
 }
 
@@ -100,11 +104,15 @@ int64_t AddItem(GadgetEntry& entry, int32_t position, std::u16string_view text, 
   return 0;
 }
 
-void RemoveItem(GadgetEntry& entry, int32_t index) { GadgetSend(entry, LB_DELETESTRING, GadgetIndex(index)); }
+void RemoveItem(GadgetEntry& entry, int32_t index) {
+  GadgetSend(entry, LB_DELETESTRING, GadgetIndex(index));
+}
 
 void ClearItems(GadgetEntry& entry) { GadgetSend(entry, LB_RESETCONTENT); }
 
-int32_t CountItems(GadgetEntry& entry) { return static_cast<int32_t>(GadgetSend(entry, LB_GETCOUNT)); }
+int32_t CountItems(GadgetEntry& entry) {
+  return static_cast<int32_t>(GadgetSend(entry, LB_GETCOUNT));
+}
 
 int64_t GetItemState(GadgetEntry& entry, int32_t index) {
   return GadgetSend(entry, LB_GETSEL, GadgetIndex(index)) > 0 ? 1 : 0;

@@ -121,10 +121,14 @@ class Win32PlatformImpl final : public Platform {
   }
   int32_t RegisterHotKey(WindowRef window, int32_t id, uint32_t modifiers,
                          uint32_t virtualKey) override {
-    return ::RegisterHotKey(ToHandle(window), id, modifiers, virtualKey) ? 1 : 0;
+    if (::RegisterHotKey(ToHandle(window), id, modifiers, virtualKey)) return 1;
+    Win32Failure("RegisterHotKey");
+    return 0;
   }
   int32_t SetForegroundWindow(WindowRef window) override {
-    return ::SetForegroundWindow(ToHandle(window)) ? 1 : 0;
+    if (::SetForegroundWindow(ToHandle(window))) return 1;
+    Win32Failure("SetForegroundWindow");
+    return 0;
   }
 };
 

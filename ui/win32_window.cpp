@@ -321,9 +321,11 @@ int64_t ActiveWindowNumber() {
   HWND foreground = GetForegroundWindow();
   if (foreground == nullptr) return -1;
   DWORD process = 0;
-  if (GetWindowThreadProcessId(foreground, &process) == 0 || process != GetCurrentProcessId()) {
+  if (GetWindowThreadProcessId(foreground, &process) == 0) {
+    Win32Failure("GetWindowThreadProcessId");
     return -1;
   }
+  if (process != GetCurrentProcessId()) return -1;
   return NumberOfOpenWindow(foreground);
 }
 
