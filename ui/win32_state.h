@@ -1,7 +1,10 @@
 // All process-wide state of the Win32 windowing layer, in one object: one part
-// per file of the layer, declared in the order of the layer's start-up, made
-// by LayerStart (or, for the clipboard's and the requesters' parts, on first
-// use) and cleared in reverse order by LayerEnd.
+// per file of the layer, declared in the order of the layer's start-up. The
+// posting, filter, windows and gadgets parts are made by LayerStart and cleared
+// in reverse order by LayerEnd (which also ends the clipboard's part, made on
+// first use). What any control still alive may need stays: the list view's and
+// the editor's class data, and the lasting part (libraries and fonts). The
+// requesters' part is set up and cleared by each requester.
 #pragma once
 
 #include <windows.h>
