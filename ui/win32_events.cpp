@@ -34,15 +34,15 @@ std::u16string ClassNameOf(HWND window, int capacity) {
 bool FetchMessage(MSG& msg, int32_t timeout) {
   if (timeout == -1) {
     // WM_QUIT is fetched and returned like any other message.
-    GetMessageW(&msg, nullptr, 0, 0);
+    if (GetMessageW(&msg, nullptr, 0, 0) == -1) Win32Failure("GetMessageW");
     return true;
   }
   if (PeekMessageW(&msg, nullptr, 0, 0, kPeekFlags)) return true;
   if (timeout == 0) return false;
-  if (MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout), kWakeMask) ==
-      WAIT_TIMEOUT) {
-    return false;
-  }
+  const DWORD woken =
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout), kWakeMask);
+  if (woken == WAIT_TIMEOUT) return false;
+  if (woken == WAIT_FAILED) Win32Failure("MsgWaitForMultipleObjects");
   return PeekMessageW(&msg, nullptr, 0, 0, kPeekFlags) != FALSE;
 }
 

@@ -185,7 +185,10 @@ bool RunModalLoop(HWND dialog, HACCEL accelerators, WPARAM& quitCode) {
       quitCode = msg.wParam;
       return false;
     }
-    if (got == -1) return true;  // only with a bad window filter; ours has none
+    if (got == -1) {  // only with a bad window filter; ours has none
+      Win32Failure("GetMessageW");
+      return true;
+    }
     if (accelerators && TranslateAcceleratorW(dialog, accelerators, &msg)) continue;
     if (IsDialogMessageW(dialog, &msg)) continue;
     TranslateMessage(&msg);
