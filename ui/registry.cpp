@@ -6,14 +6,31 @@
 
 namespace quorvel {
 
-ObjectRegistry::ObjectRegistry(int32_t objectSize, int32_t growthStep, FreeRoutine freeRoutine)
+ObjectRegistry::ObjectRegistry(int32_t objectSize, int32_t growthStep, FreeRoutine freeRoutine,
+                               RecordLifetime lifetime)
     : objectSize_(std::max<int32_t>(objectSize, 8)),
       growthStep_(std::max<int32_t>(growthStep, 1)),
-      free_(std::move(freeRoutine)) {
+      free_(std::move(freeRoutine)),
+      lifetime_(lifetime) {
   slots_.resize(static_cast<size_t>(growthStep_));
 }
 
-ObjectRegistry::~ObjectRegistry() = default;
+ObjectRegistry::~ObjectRegistry() {
+  for (Record& slot : slots_) {
+    if (slot) Clear(slot.get());
+  }
+  for (Record& record : dynamic_) Clear(record.get());
+}
+
+void ObjectRegistry::Clear(void* record) const {
+  if (lifetime_.destroy != nullptr && Alive(record)) lifetime_.destroy(record);
+  std::memset(record, 0, static_cast<size_t>(objectSize_));
+}
+
+void* ObjectRegistry::Construct(void* record) const {
+  if (lifetime_.construct != nullptr) lifetime_.construct(record);
+  return record;
+}
 
 void* ObjectRegistry::NewZeroed() const {
   void* p = ::operator new(static_cast<size_t>(objectSize_));
@@ -30,7 +47,7 @@ bool ObjectRegistry::Alive(const void* record) {
 void* ObjectRegistry::RegistryAllocate(int64_t number) {
   if (number == ObjectAny) {
     dynamic_.emplace_back(NewZeroed());
-    return dynamic_.back().get();
+    return Construct(dynamic_.back().get());
   }
   if (number < 0) return nullptr;
   if (number >= Capacity()) slots_.resize(static_cast<size_t>(number + growthStep_));
@@ -38,11 +55,11 @@ void* ObjectRegistry::RegistryAllocate(int64_t number) {
   if (slot) {
     // The object that had this number is closed first; its block is reused.
     if (free_ && Alive(slot.get())) free_(number);
-    std::memset(slot.get(), 0, static_cast<size_t>(objectSize_));
+    Clear(slot.get());
   } else {
     slot.reset(NewZeroed());
   }
-  return slot.get();
+  return Construct(slot.get());
 }
 
 void* ObjectRegistry::RegistryLookup(int64_t id) const {
@@ -61,10 +78,14 @@ void* ObjectRegistry::RegistryLookup(int64_t id) const {
 void ObjectRegistry::RegistryRelease(int64_t id) {
   if (id >= 0 && id < Capacity()) {
     Record& slot = slots_[static_cast<size_t>(id)];
-    if (slot) std::memset(slot.get(), 0, static_cast<size_t>(objectSize_));
+    if (slot) Clear(slot.get());
     return;
   }
-  std::erase_if(dynamic_, [id](const Record& record) { return IdOf(record.get()) == id; });
+  std::erase_if(dynamic_, [this, id](const Record& record) {
+    if (IdOf(record.get()) != id) return false;
+    Clear(record.get());
+    return true;
+  });
 }
 
 int64_t ObjectRegistry::RegistryFind(const std::function<bool(const void*)>& match) const {
@@ -88,7 +109,10 @@ void ObjectRegistry::RegistryReleaseAll() {
     const int64_t id = IdOf(dynamic_.back().get());
     free_(id);
     // A free routine that did not release its record must not loop forever.
-    if (!dynamic_.empty() && IdOf(dynamic_.back().get()) == id) dynamic_.pop_back();
+    if (!dynamic_.empty() && IdOf(dynamic_.back().get()) == id) {
+      Clear(dynamic_.back().get());
+      dynamic_.pop_back();
+    }
   }
 }
 

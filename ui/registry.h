@@ -5,18 +5,36 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace quorvel {
 
 inline constexpr int64_t ObjectAny = -1;
 
+// How the records of a registry come to life and go: by default they are
+// zeroed memory; a typed registry (RecordLifetimeOf) value-initialises each
+// record when it is handed out and destroys it when it is released, so that
+// a record may own what it holds.
+struct RecordLifetime {
+  void (*construct)(void* record) = nullptr;
+  void (*destroy)(void* record) = nullptr;
+};
+
+template <typename T>
+RecordLifetime RecordLifetimeOf() {
+  static_assert(sizeof(T) >= sizeof(int64_t), "the first 64-bit field is the alive word");
+  return {[](void* record) { ::new (record) T{}; },
+          [](void* record) { static_cast<T*>(record)->~T(); }};
+}
+
 // A record is alive while its first 64-bit field is non-zero.
 class ObjectRegistry {
  public:
   using FreeRoutine = std::function<void(int64_t number)>;
 
-  ObjectRegistry(int32_t objectSize, int32_t growthStep, FreeRoutine freeRoutine);
+  ObjectRegistry(int32_t objectSize, int32_t growthStep, FreeRoutine freeRoutine,
+                 RecordLifetime lifetime = {});
   ~ObjectRegistry();
   ObjectRegistry(const ObjectRegistry&) = delete;
   ObjectRegistry& operator=(const ObjectRegistry&) = delete;
@@ -50,10 +68,14 @@ class ObjectRegistry {
 
   void* NewZeroed() const;
   static bool Alive(const void* record);
+  // Destroys a typed record (when it is alive) and zeroes it.
+  void Clear(void* record) const;
+  void* Construct(void* record) const;
 
   int32_t objectSize_;
   int32_t growthStep_;
   FreeRoutine free_;
+  RecordLifetime lifetime_;
   std::vector<Record> slots_;
   std::vector<Record> dynamic_;  // head of the list is the back
 };

@@ -9,17 +9,18 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <memory>
 #include <string>
-#include <unordered_map>
-#include <utility>
 
 #include "ui/dpi.h"
 #include "ui/editor_text.h"
 #include "ui/layer.h"
 #include "ui/win32_clipboard.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_gadget.h"
+#include "ui/win32_handle.h"
 #include "ui/win32_library.h"
+#include "ui/win32_state.h"
+#include "ui/win32_text.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
@@ -43,14 +44,6 @@ constexpr int kStateNormal = 1;
 constexpr int kStateDisabled = 4;
 constexpr int kStateReadOnly = 6;
 
-// Border widths that the themed frame takes from the client area, one record
-// per editor, marked on the control as "QV_ClientRect".
-struct BorderWidths {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-};
 static_assert(sizeof(BorderWidths) == 16);
 
 struct DllVersionInfo {
@@ -62,54 +55,11 @@ struct DllVersionInfo {
 };
 static_assert(sizeof(DllVersionInfo) == 20);
 
-using ThemeHandle = HANDLE;
-struct ThemeFunctions {
-  ThemeHandle(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
-  HRESULT(WINAPI* CloseThemeData)(ThemeHandle) = nullptr;
-  HRESULT(WINAPI* GetThemeBackgroundContentRect)
-  (ThemeHandle, HDC, int, int, const RECT*, RECT*) = nullptr;
-  BOOL(WINAPI* IsThemeBackgroundPartiallyTransparent)(ThemeHandle, int, int) = nullptr;
-  HRESULT(WINAPI* DrawThemeParentBackground)(HWND, HDC, const RECT*) = nullptr;
-  HRESULT(WINAPI* DrawThemeBackground)
-  (ThemeHandle, HDC, int, int, const RECT*, const RECT*) = nullptr;
-};
+EditorPart& Shared() { return Layer().editor; }
 
-// Process-wide. The rich-edit and theme libraries are never freed: controls
-// of their classes may live until the process ends.
-struct EditorShared {
-  GadgetKind kind{};
-  // The border records, found by the control's handle: another program can
-  // set "QV_ClientRect" to any value, so the property only marks the control.
-  std::unordered_map<HWND, BorderWidths> borders;
-  WNDPROC classProcedure = nullptr;
-  HMODULE msftedit = nullptr;
-  HMODULE riched20 = nullptr;
-  int32_t version = 0;
-  bool themed = false;
-  HMODULE uxtheme = nullptr;
-  ThemeFunctions theme;
-};
-
-EditorShared& Shared() {
-  static EditorShared shared;
-  return shared;
-}
-
-class UniqueModule {
- public:
-  explicit UniqueModule(HMODULE module) : module_(module) {}
-  ~UniqueModule() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  UniqueModule(UniqueModule&& other) noexcept : module_(std::exchange(other.module_, nullptr)) {}
-  UniqueModule& operator=(UniqueModule&&) = delete;
-  UniqueModule(const UniqueModule&) = delete;
-  UniqueModule& operator=(const UniqueModule&) = delete;
-  [[nodiscard]] HMODULE get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
+// The rich-edit and theme libraries are never freed: controls of their
+// classes may live until the process ends.
+LastingPart& Libraries() { return Layer().lasting; }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
   return static_cast<HMODULE>(SystemLibraryLoad(name));
@@ -122,17 +72,11 @@ void Resolve(HMODULE module, const char* name, Function& function) {
   std::memcpy(&function, &address, sizeof function);
 }
 
-LRESULT Send(const GadgetEntry& entry, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  return SendMessageW(GadgetHandle(entry), message, wParam, lParam);
-}
-
-WPARAM Index(int32_t index) { return static_cast<WPARAM>(static_cast<intptr_t>(index)); }
-
 // Replaces the selection, or inserts at the caret, without an undo step.
 void ReplaceRange(const GadgetEntry& entry, LRESULT start, LRESULT end, std::u16string_view text) {
-  const std::wstring wide = GadgetWide(text);
-  Send(entry, EM_SETSEL, static_cast<WPARAM>(start), end);
-  Send(entry, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+  const std::wstring wide = ToWide(text);
+  GadgetSend(entry, EM_SETSEL, static_cast<WPARAM>(start), end);
+  GadgetSend(entry, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 // --- kind operations ---
@@ -146,15 +90,7 @@ int64_t Notify(GadgetEntry& entry, void*, uint32_t message, uint64_t, int64_t lP
   return NotHandled;
 }
 
-std::u16string GetText(GadgetEntry& entry) {
-  HWND control = GadgetHandle(entry);
-  const int length = GetWindowTextLengthW(control);
-  if (length <= 0) return {};
-  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(control, buffer.data(), length + 1);
-  buffer.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return GadgetText(buffer);
-}
+std::u16string GetText(GadgetEntry& entry) { return WindowText(GadgetHandle(entry)); }
 
 // Text handed to the control as UTF-16 in whole units, piece after piece,
 // straight from where it lies: nothing is converted or copied beforehand.
@@ -218,7 +154,7 @@ void PastePlain(HWND control) {
   if (text.empty()) return;
   const EditorShownText part = EditorTextShown(text);
   const std::wstring pasted =
-      GadgetWide(part.shown) + GadgetWide(EditorOmissionNote(part.notShown));
+      ToWide(part.shown) + ToWide(EditorOmissionNote(part.notShown));
   SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
 }
 
@@ -239,22 +175,22 @@ void ClearItems(GadgetEntry& entry) {
 
 int32_t CountItems(GadgetEntry& entry) {
   if (entry.word[kLineState] == 0 && GetWindowTextLengthW(GadgetHandle(entry)) == 0) return 0;
-  return static_cast<int32_t>(Send(entry, EM_GETLINECOUNT));
+  return static_cast<int32_t>(GadgetSend(entry, EM_GETLINECOUNT));
 }
 
 std::u16string GetItemText(GadgetEntry& entry, int32_t index, int32_t) {
-  const LRESULT start = Send(entry, EM_LINEINDEX, Index(index));
+  const LRESULT start = GadgetSend(entry, EM_LINEINDEX, GadgetIndex(index));
   if (index < 0 || start < 0) return {};
-  const LRESULT length = Send(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
+  const LRESULT length = GadgetSend(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
   if (length <= 0) return {};
   // NOTE: EM_GETLINE takes its buffer size in a 16-bit word, so it cannot
   // return a line longer than 65535 characters; a text range can.
   std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
   TEXTRANGEW range{{static_cast<LONG>(start), static_cast<LONG>(start + length)}, buffer.data()};
-  const LRESULT copied = Send(entry, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+  const LRESULT copied = GadgetSend(entry, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
   buffer.resize(static_cast<size_t>(copied > 0 && copied <= length ? copied : 0));
   if (!buffer.empty() && buffer.back() == L'\r') buffer.pop_back();
-  return GadgetText(buffer);
+  return FromWide(buffer);
 }
 
 // Inserts a line before line `position`; -1 or the line count appends.
@@ -265,11 +201,11 @@ int64_t AddItem(GadgetEntry& entry, int32_t position, std::u16string_view text, 
   if (lines == 0) {
     ReplaceRange(entry, 0, -1, text);
   } else if (position < lines) {
-    const LRESULT start = Send(entry, EM_LINEINDEX, Index(position));
+    const LRESULT start = GadgetSend(entry, EM_LINEINDEX, GadgetIndex(position));
     ReplaceRange(entry, start, start, std::u16string(text) + u"\r");
   } else {
-    const LRESULT last = Send(entry, EM_LINEINDEX, Index(lines - 1));
-    const LRESULT end = last + Send(entry, EM_LINELENGTH, static_cast<WPARAM>(last));
+    const LRESULT last = GadgetSend(entry, EM_LINEINDEX, GadgetIndex(lines - 1));
+    const LRESULT end = last + GadgetSend(entry, EM_LINELENGTH, static_cast<WPARAM>(last));
     ReplaceRange(entry, end, end, u"\r" + std::u16string(text));
   }
   entry.word[kLineState] = 1;
@@ -277,24 +213,24 @@ int64_t AddItem(GadgetEntry& entry, int32_t position, std::u16string_view text, 
 }
 
 void RemoveItem(GadgetEntry& entry, int32_t index) {
-  const LRESULT start = Send(entry, EM_LINEINDEX, Index(index));
+  const LRESULT start = GadgetSend(entry, EM_LINEINDEX, GadgetIndex(index));
   if (index < 0 || start < 0 || index >= CountItems(entry)) return;
-  const LRESULT next = Send(entry, EM_LINEINDEX, Index(index + 1));
+  const LRESULT next = GadgetSend(entry, EM_LINEINDEX, GadgetIndex(index + 1));
   if (next >= 0) {
     ReplaceRange(entry, start, next, u"");
   } else if (index == 0) {
     ClearItems(entry);
   } else {
     // The last line goes together with the line break before it.
-    const LRESULT end = start + Send(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
+    const LRESULT end = start + GadgetSend(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
     ReplaceRange(entry, start - 1, end, u"");
   }
 }
 
 void SetItemText(GadgetEntry& entry, int32_t index, std::u16string_view text, int32_t) {
-  const LRESULT start = Send(entry, EM_LINEINDEX, Index(index));
+  const LRESULT start = GadgetSend(entry, EM_LINEINDEX, GadgetIndex(index));
   if (index < 0 || start < 0) return;
-  const LRESULT length = Send(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
+  const LRESULT length = GadgetSend(entry, EM_LINELENGTH, static_cast<WPARAM>(start));
   ReplaceRange(entry, start, start + length, text);
 }
 
@@ -306,17 +242,17 @@ void ApplyFrontColour(const GadgetEntry& entry) {
   format.dwMask = CFM_COLOR;
   format.dwEffects = colour == -1 ? CFE_AUTOCOLOR : 0;
   format.crTextColor = static_cast<COLORREF>(colour);
-  Send(entry, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-  Send(entry, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  GadgetSend(entry, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+  GadgetSend(entry, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
 }
 
 void SetColor(GadgetEntry& entry, int32_t which, int64_t colour) {
   colour = static_cast<int32_t>(colour);
   if (which == ColorBack) {
     if (colour == -1) {
-      Send(entry, EM_SETBKGNDCOLOR, 1, 0);
+      GadgetSend(entry, EM_SETBKGNDCOLOR, 1, 0);
     } else {
-      Send(entry, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(colour));
+      GadgetSend(entry, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(colour));
     }
     entry.word[kBackColour] = colour;
   } else if (which == ColorFront) {
@@ -334,10 +270,10 @@ int64_t GetColor(GadgetEntry& entry, int32_t which) {
 void SetAttribute(GadgetEntry& entry, int32_t attribute, int64_t value) {
   HWND control = GadgetHandle(entry);
   if (attribute == EditorWordWrap) {
-    Send(entry, EM_SETTARGETDEVICE, 0, value == 0 ? 1 : 0);
+    GadgetSend(entry, EM_SETTARGETDEVICE, 0, value == 0 ? 1 : 0);
     SetPropW(control, kWordWrapProperty, reinterpret_cast<HANDLE>(static_cast<intptr_t>(value)));
   } else if (attribute == EditorReadOnly) {
-    Send(entry, EM_SETREADONLY, value != 0 ? TRUE : FALSE);
+    GadgetSend(entry, EM_SETREADONLY, value != 0 ? TRUE : FALSE);
   }
 }
 
@@ -346,7 +282,9 @@ int64_t GetAttribute(GadgetEntry& entry, int32_t attribute) {
     return static_cast<int32_t>(
         reinterpret_cast<intptr_t>(GetPropW(GadgetHandle(entry), kWordWrapProperty)));
   }
-  if (attribute == EditorReadOnly) return (Send(entry, EM_GETOPTIONS) & ECO_READONLY) != 0 ? 1 : 0;
+  if (attribute == EditorReadOnly) {
+    return (GadgetSend(entry, EM_GETOPTIONS) & ECO_READONLY) != 0 ? 1 : 0;
+  }
   return 0;
 }
 
@@ -355,7 +293,7 @@ uintptr_t GetFont(GadgetEntry& entry) { return static_cast<uintptr_t>(entry.word
 void SetFont(GadgetEntry& entry, uintptr_t font) {
   if (font == static_cast<uintptr_t>(-1)) font = reinterpret_cast<uintptr_t>(GadgetDefaultFont());
   entry.word[kFont] = static_cast<int64_t>(font);
-  Send(entry, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+  GadgetSend(entry, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
 }
 
 void FillKind(GadgetKind& kind) {
@@ -399,37 +337,27 @@ BorderWidths* BorderWidthsOf(HWND control) {
   return found != borders.end() ? &found->second : nullptr;
 }
 
-class Theme {
- public:
-  explicit Theme(HWND control) {
-    const EditorShared& shared = Shared();
-    if (shared.themed && shared.theme.OpenThemeData != nullptr) {
-      handle_ = shared.theme.OpenThemeData(control, L"edit");
-    }
-  }
-  ~Theme() {
-    if (handle_ != nullptr) Shared().theme.CloseThemeData(handle_);
-  }
-  Theme(const Theme&) = delete;
-  Theme& operator=(const Theme&) = delete;
-  [[nodiscard]] ThemeHandle get() const { return handle_; }
-
- private:
-  ThemeHandle handle_ = nullptr;
-};
+// The edit theme for the control while the editor is themed, else null.
+// Closed by the caller (CloseThemeData) when it is not null.
+ThemeHandle OpenEditTheme(HWND control) {
+  const EditorPart& shared = Shared();
+  if (!shared.themed || shared.theme.OpenThemeData == nullptr) return nullptr;
+  return shared.theme.OpenThemeData(control, L"edit");
+}
 
 // After the class has computed the client rectangle: move it in by the
 // theme's border and remember the widths. True when applied.
 bool ThemedClientArea(HWND control, NCCALCSIZE_PARAMS* params) {
-  const Theme theme(control);
-  if (theme.get() == nullptr) return false;
+  const ThemeHandle theme = OpenEditTheme(control);
+  if (theme == nullptr) return false;
   const ThemeFunctions& fn = Shared().theme;
+  const ScopeGuard closeTheme([&fn, theme] { fn.CloseThemeData(theme); });
   HWND parent = GetParent(control);
   HDC dc = GetDC(parent);
   RECT& client = params->rgrc[0];
   RECT content{};
   bool applied = false;
-  if (fn.GetThemeBackgroundContentRect(theme.get(), dc, kPartEditText, kStateNormal, &client,
+  if (fn.GetThemeBackgroundContentRect(theme, dc, kPartEditText, kStateNormal, &client,
                                        &content) >= 0) {
     InflateRect(&content, -1, -1);
     if (BorderWidths* widths = BorderWidthsOf(control)) {
@@ -445,9 +373,10 @@ bool ThemedClientArea(HWND control, NCCALCSIZE_PARAMS* params) {
 
 // After the class has painted its frame: paint the themed band over it.
 void ThemedFrame(HWND control) {
-  const Theme theme(control);
-  if (theme.get() == nullptr) return;
+  const ThemeHandle theme = OpenEditTheme(control);
+  if (theme == nullptr) return;
   const ThemeFunctions& fn = Shared().theme;
+  const ScopeGuard closeTheme([&fn, theme] { fn.CloseThemeData(theme); });
   HDC dc = GetWindowDC(control);
   RECT window{};
   GetWindowRect(control, &window);
@@ -456,7 +385,7 @@ void ThemedFrame(HWND control) {
   if (const BorderWidths* stored = BorderWidthsOf(control)) widths = *stored;
   ExcludeClipRect(dc, whole.left + widths.left, whole.top + widths.top, whole.right - widths.right,
                   whole.bottom - widths.bottom);
-  if (fn.IsThemeBackgroundPartiallyTransparent(theme.get(), kPartEditText, kStateNormal)) {
+  if (fn.IsThemeBackgroundPartiallyTransparent(theme, kPartEditText, kStateNormal)) {
     fn.DrawThemeParentBackground(control, dc, &whole);
   }
   int state = kStateNormal;
@@ -465,24 +394,28 @@ void ThemedFrame(HWND control) {
   } else if ((SendMessageW(control, EM_GETOPTIONS, 0, 0) & ECO_READONLY) != 0) {
     state = kStateReadOnly;
   }
-  fn.DrawThemeBackground(theme.get(), dc, kPartEditText, state, &whole, nullptr);
+  fn.DrawThemeBackground(theme, dc, kPartEditText, state, &whole, nullptr);
   ReleaseDC(control, dc);
 }
 
-void LoadLibrariesOnce(EditorShared& shared) {
+void LoadLibrariesOnce(EditorPart& shared) {
   FillKind(shared.kind);
-  shared.msftedit = LoadSystemLibrary(L"MSFTEDIT.DLL");
-  shared.riched20 = LoadSystemLibrary(L"RICHED20.DLL");
-  if (shared.riched20 == nullptr) LoadSystemLibrary(L"RICHED32.DLL");
-  if (shared.uxtheme != nullptr) {
+  LastingPart& libraries = Libraries();
+  if (!libraries.editorLibrariesLoaded) {
+    libraries.editorLibrariesLoaded = true;
+    libraries.msftedit = LoadSystemLibrary(L"MSFTEDIT.DLL");
+    libraries.riched20 = LoadSystemLibrary(L"RICHED20.DLL");
+    if (libraries.riched20 == nullptr) LoadSystemLibrary(L"RICHED32.DLL");
+  }
+  if (const HMODULE uxtheme = libraries.uxtheme; uxtheme != nullptr) {
     ThemeFunctions& fn = shared.theme;
-    Resolve(shared.uxtheme, "OpenThemeData", fn.OpenThemeData);
-    Resolve(shared.uxtheme, "CloseThemeData", fn.CloseThemeData);
-    Resolve(shared.uxtheme, "GetThemeBackgroundContentRect", fn.GetThemeBackgroundContentRect);
-    Resolve(shared.uxtheme, "IsThemeBackgroundPartiallyTransparent",
+    Resolve(uxtheme, "OpenThemeData", fn.OpenThemeData);
+    Resolve(uxtheme, "CloseThemeData", fn.CloseThemeData);
+    Resolve(uxtheme, "GetThemeBackgroundContentRect", fn.GetThemeBackgroundContentRect);
+    Resolve(uxtheme, "IsThemeBackgroundPartiallyTransparent",
             fn.IsThemeBackgroundPartiallyTransparent);
-    Resolve(shared.uxtheme, "DrawThemeParentBackground", fn.DrawThemeParentBackground);
-    Resolve(shared.uxtheme, "DrawThemeBackground", fn.DrawThemeBackground);
+    Resolve(uxtheme, "DrawThemeParentBackground", fn.DrawThemeParentBackground);
+    Resolve(uxtheme, "DrawThemeBackground", fn.DrawThemeBackground);
     // Drawing needs every one of them; without them the border stays the class's.
     if (!fn.OpenThemeData || !fn.CloseThemeData || !fn.GetThemeBackgroundContentRect ||
         !fn.IsThemeBackgroundPartiallyTransparent || !fn.DrawThemeParentBackground ||
@@ -495,9 +428,9 @@ void LoadLibrariesOnce(EditorShared& shared) {
 }  // namespace
 
 int32_t VisualStylesDetect() {
-  EditorShared& shared = Shared();
+  EditorPart& shared = Shared();
   if (shared.version != 0) return shared.version;
-  if (const UniqueModule comctl(LoadSystemLibrary(L"COMCTL32.DLL")); comctl.get() != nullptr) {
+  if (const UniqueModule comctl(LoadSystemLibrary(L"COMCTL32.DLL")); comctl) {
     HRESULT(CALLBACK * getVersion)(DllVersionInfo*) = nullptr;
     Resolve(comctl.get(), "DllGetVersion", getVersion);
     if (getVersion == nullptr) {
@@ -511,10 +444,11 @@ int32_t VisualStylesDetect() {
       }
     }
   }
-  if (shared.uxtheme == nullptr) shared.uxtheme = LoadSystemLibrary(L"uxtheme.dll");
-  if (shared.uxtheme != nullptr) {
+  HMODULE& uxtheme = Libraries().uxtheme;
+  if (uxtheme == nullptr) uxtheme = LoadSystemLibrary(L"uxtheme.dll");
+  if (uxtheme != nullptr) {
     BOOL(WINAPI * isAppThemed)() = nullptr;
-    Resolve(shared.uxtheme, "IsAppThemed", isAppThemed);
+    Resolve(uxtheme, "IsAppThemed", isAppThemed);
     if (isAppThemed != nullptr) shared.themed = isAppThemed() != 0 && shared.version >= 0x60000;
   }
   return shared.version;
@@ -529,18 +463,22 @@ int64_t EditorCreate(int64_t number, int32_t x, int32_t y, int32_t width, int32_
   // The control's own notifications during creation are not the user's.
   EventSuppressScope suppress(LayerEvents());
   VisualStylesDetect();
-  EditorShared& shared = Shared();
+  EditorPart& shared = Shared();
   if (shared.kind.number == 0) LoadLibrariesOnce(shared);
+  const LastingPart& libraries = Libraries();
   const DWORD exStyle = shared.themed ? 0 : WS_EX_CLIENTEDGE;
-  const wchar_t* className = shared.msftedit != nullptr   ? L"RICHEDIT50W"
-                             : shared.riched20 != nullptr ? L"RichEdit20W"
-                                                          : L"RichEdit";
+  const wchar_t* className = libraries.msftedit != nullptr   ? L"RICHEDIT50W"
+                             : libraries.riched20 != nullptr ? L"RichEdit20W"
+                                                             : L"RichEdit";
   DpiScaleRect(x, y, width, height);
   HWND control =
       CreateWindowExW(exStyle, className, nullptr, static_cast<DWORD>(flags) | kEditorStyle, x, y,
                       width, height, GadgetParentWindow(), reinterpret_cast<HMENU>(intptr_t{-1}),
                       GetModuleHandleW(nullptr), nullptr);
-  if (control == nullptr) return 0;
+  if (control == nullptr) {
+    Win32Failure("CreateWindowExW");
+    return 0;
+  }
   // The editor shows texts exactly, never as rich text; the mode can only be
   // set while the control is empty.
   SendMessageW(control, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
@@ -561,7 +499,7 @@ int64_t EditorCreate(int64_t number, int32_t x, int32_t y, int32_t width, int32_
                RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   const LRESULT mask = SendMessageW(control, EM_GETEVENTMASK, 0, 0);
   SendMessageW(control, EM_SETEVENTMASK, 0, mask | ENM_CHANGE);
-  if (shared.msftedit != nullptr)
+  if (libraries.msftedit != nullptr)
     SendMessageW(control, EM_SETEDITSTYLEEX, SES_EX_NOTABLE, SES_EX_NOTABLE);
   const int64_t result = GadgetRegister(number, entry, control, &shared.kind);
   if ((flags & EditorWordWrap) != 0) SetAttribute(*entry, EditorWordWrap, 1);

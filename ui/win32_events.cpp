@@ -3,11 +3,14 @@
 #include "ui/win32_events.h"
 
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ui/layer.h"
 #include "ui/shortcuts.h"
+#include "ui/win32_failure.h"
+#include "ui/win32_text.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
@@ -24,22 +27,22 @@ bool KeyDown(int key) { return (GetKeyState(key) & 0x80) != 0; }
 std::u16string ClassNameOf(HWND window, int capacity) {
   std::wstring name(static_cast<size_t>(capacity) + 1, L'\0');
   const int length = GetClassNameW(window, name.data(), capacity + 1);
-  return {name.begin(), name.begin() + (length > 0 ? length : 0)};
+  return FromWide(std::wstring_view(name.data(), static_cast<size_t>(length > 0 ? length : 0)));
 }
 
 // Fetches one message as EventNext's timeout asks; false when none came.
 bool FetchMessage(MSG& msg, int32_t timeout) {
   if (timeout == -1) {
     // WM_QUIT is fetched and returned like any other message.
-    GetMessageW(&msg, nullptr, 0, 0);
+    if (GetMessageW(&msg, nullptr, 0, 0) == -1) Win32Failure("GetMessageW");
     return true;
   }
   if (PeekMessageW(&msg, nullptr, 0, 0, kPeekFlags)) return true;
   if (timeout == 0) return false;
-  if (MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout), kWakeMask) ==
-      WAIT_TIMEOUT) {
-    return false;
-  }
+  const DWORD woken =
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeout), kWakeMask);
+  if (woken == WAIT_TIMEOUT) return false;
+  if (woken == WAIT_FAILED) Win32Failure("MsgWaitForMultipleObjects");
   return PeekMessageW(&msg, nullptr, 0, 0, kPeekFlags) != FALSE;
 }
 
@@ -47,12 +50,14 @@ HACCEL BuildAccelerator(const ShortcutTable& table) {
   std::vector<ACCEL> rows;
   rows.reserve(table.Rows().size());
   for (const ShortcutRow& row : table.Rows()) rows.push_back({row.fVirt, row.key, row.cmd});
-  return CreateAcceleratorTableW(rows.data(), static_cast<int>(rows.size()));
+  HACCEL built = CreateAcceleratorTableW(rows.data(), static_cast<int>(rows.size()));
+  if (built == nullptr) Win32Failure("CreateAcceleratorTableW");
+  return built;
 }
 
 void RebuildAccelerator(WindowRecord& record) {
-  if (record.accelerator != nullptr) DestroyAcceleratorTable(record.accelerator);
-  record.accelerator = BuildAccelerator(*record.shortcuts);
+  record.accelerator.reset();
+  record.accelerator.reset(BuildAccelerator(*record.shortcuts));
 }
 
 // The control that counts as focused for stepping, and the window whose tab
@@ -118,7 +123,7 @@ HACCEL ShortcutAdd(int64_t window, int32_t shortcut, int32_t item) {
   if (record == nullptr || record->shortcuts == nullptr) return nullptr;
   record->shortcuts->Add(shortcut, item);
   RebuildAccelerator(*record);
-  return record->accelerator;
+  return record->accelerator.get();
 }
 
 HACCEL ShortcutTableFor(HWND active) {
@@ -133,11 +138,13 @@ HACCEL ShortcutTableFor(HWND active) {
   }
   if (active == nullptr) return nullptr;
   DWORD process = 0;
-  if (GetWindowThreadProcessId(active, &process) == 0 || process != GetCurrentProcessId()) {
+  if (GetWindowThreadProcessId(active, &process) == 0) {
+    Win32Failure("GetWindowThreadProcessId");
     return nullptr;
   }
+  if (process != GetCurrentProcessId()) return nullptr;
   const WindowRecord* record = WindowLookup(WindowNumberOfHandle(active));
-  return record != nullptr ? record->accelerator : nullptr;
+  return record != nullptr ? record->accelerator.get() : nullptr;
 }
 
 void KeyboardCuesSet(HWND window, bool show) {
@@ -167,15 +174,8 @@ void FocusStep(bool forward) {
 }
 
 void ShortcutTableCreate(WindowRecord& record) {
-  record.shortcuts = new ShortcutTable();
+  record.shortcuts = std::make_unique<ShortcutTable>();
   RebuildAccelerator(record);
-}
-
-void ShortcutTableFree(WindowRecord& record) {
-  delete record.shortcuts;
-  record.shortcuts = nullptr;
-  if (record.accelerator != nullptr) DestroyAcceleratorTable(record.accelerator);
-  record.accelerator = nullptr;
 }
 
 }  // namespace quorvel

@@ -41,9 +41,8 @@ void KeyboardCuesSet(HWND window, bool show);
 // stop of the active window, wrapping at either end.
 void FocusStep(bool forward);
 
-// A window's table: created with its two Tab rows when the window opens,
-// freed with its accelerator handle when the window is destroyed.
+// A window's table: created with its two Tab rows when the window opens; the
+// record frees it with its accelerator table when the window is destroyed.
 void ShortcutTableCreate(WindowRecord& record);
-void ShortcutTableFree(WindowRecord& record);
 
 }  // namespace quorvel

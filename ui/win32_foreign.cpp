@@ -2,15 +2,15 @@
 #include "ui/win32_foreign.h"
 
 #include "ui/foreign_messages.h"
+#include "ui/win32_failure.h"
+#include "ui/win32_state.h"
 
 namespace quorvel {
 
 namespace {
 
-// Touched only by the thread that started the filter.
-HHOOK gFilter = nullptr;
-
-// How deep this thread is in DestroyOwnWindow calls.
+// How deep this thread is in DestroyOwnWindow calls: state of each thread,
+// not of the process.
 thread_local int gDestroying = 0;
 
 // NOTE: a WH_GETMESSAGE hook may change the message that GetMessage or
@@ -31,15 +31,16 @@ LRESULT CALLBACK FilterQueuedMessage(int code, WPARAM removal, LPARAM lParam) {
 
 }  // namespace
 
+// The filter is touched only by the thread that started it.
 void ForeignMessageFilterStart() {
-  if (gFilter != nullptr) return;
-  gFilter = SetWindowsHookExW(WH_GETMESSAGE, FilterQueuedMessage, nullptr, GetCurrentThreadId());
+  UniqueHook& filter = Layer().filter;
+  if (filter) return;
+  filter.reset(
+      SetWindowsHookExW(WH_GETMESSAGE, FilterQueuedMessage, nullptr, GetCurrentThreadId()));
+  if (!filter) Win32Failure("SetWindowsHookExW");
 }
 
-void ForeignMessageFilterEnd() {
-  if (gFilter != nullptr) UnhookWindowsHookEx(gFilter);
-  gFilter = nullptr;
-}
+void ForeignMessageFilterEnd() { Layer().filter.reset(); }
 
 bool SentByAnotherThread() {
   return (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;

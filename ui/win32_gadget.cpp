@@ -2,14 +2,17 @@
 // clean-up, handle look-ups, gadget events, generic operations, brushes, fonts.
 #include "ui/win32_gadget.h"
 
+#include <mutex>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "ui/dpi.h"
 #include "ui/layer.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_foreign.h"
 #include "ui/win32_library.h"
+#include "ui/win32_state.h"
+#include "ui/win32_text.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
@@ -17,7 +20,6 @@ namespace quorvel {
 namespace {
 
 constexpr wchar_t kIdProperty[] = L"QV_ID";
-constexpr wchar_t kWindowIdProperty[] = L"QV_WindowID";
 // A private message that gadget kinds may take from their parent window.
 constexpr UINT kGadgetPrivateMessage = 13120;
 
@@ -27,78 +29,7 @@ constexpr UINT kGadgetPrivateMessage = 13120;
 constexpr UINT kNonClientMetricsSize = 500;
 static_assert(sizeof(NONCLIENTMETRICSW) >= kNonClientMetricsSize);
 
-class UniqueGdiObject {
- public:
-  UniqueGdiObject() = default;
-  explicit UniqueGdiObject(HGDIOBJ object) : object_(object) {}
-  ~UniqueGdiObject() { reset(); }
-  UniqueGdiObject(UniqueGdiObject&& other) noexcept
-      : object_(std::exchange(other.object_, nullptr)) {}
-  UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept {
-    if (this != &other) {
-      reset();
-      object_ = std::exchange(other.object_, nullptr);
-    }
-    return *this;
-  }
-  UniqueGdiObject(const UniqueGdiObject&) = delete;
-  UniqueGdiObject& operator=(const UniqueGdiObject&) = delete;
-
-  [[nodiscard]] HGDIOBJ get() const { return object_; }
-  void reset() {
-    if (object_ != nullptr) DeleteObject(object_);
-    object_ = nullptr;
-  }
-
- private:
-  HGDIOBJ object_ = nullptr;
-};
-
-class CriticalSection {
- public:
-  CriticalSection() { InitializeCriticalSection(&section_); }
-  ~CriticalSection() { DeleteCriticalSection(&section_); }
-  CriticalSection(const CriticalSection&) = delete;
-  CriticalSection& operator=(const CriticalSection&) = delete;
-  void Enter() { EnterCriticalSection(&section_); }
-  void Leave() { LeaveCriticalSection(&section_); }
-
- private:
-  CRITICAL_SECTION section_;
-};
-
-class Locked {
- public:
-  explicit Locked(CriticalSection& section) : section_(section) { section_.Enter(); }
-  ~Locked() { section_.Leave(); }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
-
- private:
-  CriticalSection& section_;
-};
-
-struct SharedBrush {
-  COLORREF colour = 0;
-  UniqueGdiObject brush;
-  int32_t count = 0;
-};
-
-struct GadgetLibrary {
-  CriticalSection lock;  // GadgetLock: guards the shared brushes only
-  std::vector<SharedBrush> brushes;
-  UniqueGdiObject createdFont;  // the default font when it was made here
-  HFONT defaultFont = nullptr;
-  HFONT currentFont = nullptr;
-  std::optional<GadgetTable> table;
-};
-
-// Never destroyed: controls can outlive every static destructor, and each
-// control's WM_NCDESTROY still reaches the registry.
-GadgetLibrary& Library() {
-  static GadgetLibrary& library = *new GadgetLibrary;
-  return library;
-}
+GadgetsPart& Library() { return Layer().gadgets; }
 
 void FallbackHide(GadgetEntry& entry, bool hidden) {
   ShowWindow(GadgetHandle(entry), hidden ? SW_HIDE : SW_SHOW);
@@ -109,7 +40,7 @@ void FallbackFocus(GadgetEntry* entry) {
 }
 
 void FallbackSetText(GadgetEntry& entry, std::u16string_view text) {
-  SetWindowTextW(GadgetHandle(entry), GadgetWide(text).c_str());
+  SetWindowTextW(GadgetHandle(entry), ToWide(text).c_str());
 }
 
 // The number of the gadget whose control this is, else -1. The control ID
@@ -131,27 +62,27 @@ HFONT MakeDefaultFont(UniqueGdiObject& created) {
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = kNonClientMetricsSize;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-    if (HFONT message = CreateFontIndirectW(&metrics.lfMessageFont); message != nullptr) {
-      created = UniqueGdiObject(message);
-      font = message;
-    }
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
+    Win32Failure("SystemParametersInfoW");
+    return font;
+  }
+  if (HFONT message = CreateFontIndirectW(&metrics.lfMessageFont); message != nullptr) {
+    created.reset(message);
+    font = message;
+  } else {
+    Win32Failure("CreateFontIndirectW");
   }
   return font;
 }
 
 }  // namespace
 
-std::wstring GadgetWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-std::u16string GadgetText(std::wstring_view text) {
-  return std::u16string(text.begin(), text.end());
-}
-
 void GadgetLibraryInit() {
-  GadgetLibrary& library = Library();
+  GadgetsPart& library = Library();
   if (library.table) return;
-  library.defaultFont = MakeDefaultFont(library.createdFont);
+  // A font made by an earlier start stays the default: controls may still use it.
+  UniqueGdiObject& made = Layer().lasting.gadgetFont;
+  library.defaultFont = made ? static_cast<HFONT>(made.get()) : MakeDefaultFont(made);
   library.table.emplace(LayerEvents(), GadgetFree,
                         GadgetFallbacks{FallbackHide, FallbackFocus, FallbackSetText});
   library.currentFont = library.defaultFont;
@@ -164,11 +95,11 @@ void GadgetLibraryEnd() {
   // screen is released here; otherwise the default font lives as long as the
   // process, for the controls that still use it.
   const PixelDensity& dpi = Dpi();
-  if (dpi.aware && (dpi.scaleX != 1.0 || dpi.scaleY != 1.0)) Library().createdFont.reset();
+  if (dpi.aware && (dpi.scaleX != 1.0 || dpi.scaleY != 1.0)) Layer().lasting.gadgetFont.reset();
 }
 
 GadgetTable* Gadgets() {
-  GadgetLibrary& library = Library();
+  GadgetsPart& library = Library();
   return library.table ? &*library.table : nullptr;
 }
 
@@ -230,7 +161,7 @@ GadgetEntry* GadgetFromHandle(HWND handle) {
 HWND GadgetOwnerWindow(HWND control) {
   HWND window = control;
   for (HWND parent = GetParent(window); parent != nullptr; parent = GetParent(window)) {
-    if (GetPropW(window, kWindowIdProperty) != nullptr) return window;
+    if (GetPropW(window, kWindowNumberProperty) != nullptr) return window;
     window = parent;
   }
   return window;
@@ -239,9 +170,7 @@ HWND GadgetOwnerWindow(HWND control) {
 void GadgetEventRaise(HWND control, int64_t type) {
   const int64_t number = GetWindowLongPtrW(control, GWLP_ID);
   if (number == -1) return;
-  HWND owner = GadgetOwnerWindow(control);
-  const int64_t window =
-      static_cast<int64_t>(reinterpret_cast<intptr_t>(GetPropW(owner, kWindowIdProperty))) - 1;
+  const int64_t window = WindowNumberClaimed(GadgetOwnerWindow(control));
   LayerEvents().EventRaise(EventGadgetNotify, number, window, type, 0);
 }
 
@@ -286,8 +215,8 @@ void GadgetResize(GadgetEntry& entry, int32_t x, int32_t y, int32_t width, int32
 }
 
 HBRUSH BrushAcquire(COLORREF colour) {
-  GadgetLibrary& library = Library();
-  Locked locked(library.lock);
+  GadgetsPart& library = Library();
+  std::lock_guard<std::mutex> locked(library.lock);
   for (SharedBrush& shared : library.brushes) {
     if (shared.colour == colour) {
       ++shared.count;
@@ -295,14 +224,17 @@ HBRUSH BrushAcquire(COLORREF colour) {
     }
   }
   HBRUSH brush = CreateSolidBrush(colour);
-  if (brush == nullptr) return nullptr;
+  if (brush == nullptr) {
+    Win32Failure("CreateSolidBrush");
+    return nullptr;
+  }
   library.brushes.push_back(SharedBrush{colour, UniqueGdiObject(brush), 1});
   return brush;
 }
 
 void BrushRelease(HBRUSH brush) {
-  GadgetLibrary& library = Library();
-  Locked locked(library.lock);
+  GadgetsPart& library = Library();
+  std::lock_guard<std::mutex> locked(library.lock);
   for (auto shared = library.brushes.begin(); shared != library.brushes.end(); ++shared) {
     if (shared->brush.get() != brush) continue;
     if (--shared->count == 0) library.brushes.erase(shared);  // deletes the brush

@@ -43,7 +43,7 @@ LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPAR
 // mark the control; another program can change both, so neither decides.
 [[nodiscard]] GadgetEntry* GadgetFromHandle(HWND handle);
 // The first window from the control up its parent chain that has a parent and
-// carries "QV_WindowID"; else the topmost window of the chain.
+// carries kWindowNumberProperty; else the topmost window of the chain.
 [[nodiscard]] HWND GadgetOwnerWindow(HWND control);
 // Raises EventGadgetNotify for the control's gadget (dropped while suppressed).
 void GadgetEventRaise(HWND control, int64_t type);
@@ -71,8 +71,14 @@ int64_t GadgetAddItem(int64_t number, int64_t position, std::u16string_view text
 
 inline HWND GadgetHandle(const GadgetEntry& entry) { return static_cast<HWND>(entry.handle); }
 
-// UTF-16 between the portable seam and the wide Win32 calls.
-[[nodiscard]] std::wstring GadgetWide(std::u16string_view text);
-[[nodiscard]] std::u16string GadgetText(std::wstring_view text);
+// One message to a gadget's control, and an index as the control takes it (a
+// 32-bit signed value): shared by the kinds whose operations are messages.
+inline LRESULT GadgetSend(const GadgetEntry& entry, UINT message, WPARAM wParam = 0,
+                          LPARAM lParam = 0) {
+  return SendMessageW(GadgetHandle(entry), message, wParam, lParam);
+}
+inline WPARAM GadgetIndex(int32_t index) {
+  return static_cast<WPARAM>(static_cast<intptr_t>(index));
+}
 
 }  // namespace quorvel

@@ -1,29 +1,21 @@
-// The layer's start-up and shut-down sequences.
+// The layer object, and the layer's start-up and shut-down sequences.
 #include "ui/win32_layer.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "ui/win32_clipboard.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_foreign.h"
 #include "ui/win32_library.h"
 #include "ui/win32_post.h"
+#include "ui/win32_state.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
 
 namespace {
-
-struct LayerState {
-  bool started = false;
-  void (*gadgetInit)() = nullptr;
-  void (*gadgetEnd)() = nullptr;
-};
-
-LayerState& State() {
-  static LayerState state;
-  return state;
-}
 
 void CommonControlsStart() {
   CommonControlsInit(ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
@@ -34,29 +26,38 @@ void CommonControlsStart() {
 
 }  // namespace
 
+Win32Layer& Layer() {
+  static Win32Layer& layer = *new Win32Layer;
+  return layer;
+}
+
 void SetGadgetLibraryHooks(void (*init)(), void (*end)()) {
-  State().gadgetInit = init;
-  State().gadgetEnd = end;
+  Layer().gadgetInit = init;
+  Layer().gadgetEnd = end;
 }
 
 void LayerStart() {
-  LayerState& state = State();
-  if (state.started) return;
-  state.started = true;
+  Win32Layer& layer = Layer();
+  if (layer.started) return;
+  layer.started = true;
   PostEventStart();
   ForeignMessageFilterStart();
   DpiInit();
   WindowLibraryStart();
-  if (state.gadgetInit != nullptr) state.gadgetInit();
+  if (layer.gadgetInit != nullptr) layer.gadgetInit();
   CommonControlsStart();
 }
 
 void LayerEnd() {
-  LayerState& state = State();
-  if (!state.started) return;
-  state.started = false;
-  if (state.gadgetEnd != nullptr) state.gadgetEnd();
+  Win32Layer& layer = Layer();
+  if (!layer.started) return;
+  layer.started = false;
+  ClipboardWatchEnd();
+  if (layer.gadgetEnd != nullptr) layer.gadgetEnd();
   WindowLibraryEnd();
+  // The gadget table goes once the windows have taken their gadgets with them.
+  layer.gadgets.table.reset();
+  layer.gadgets.currentFont = nullptr;
   ForeignMessageFilterEnd();
   PostEventEnd();
 }

@@ -12,8 +12,9 @@ void SetGadgetLibraryHooks(void (*init)(), void (*end)());
 // once on the thread that will run EventNext; a second call while the layer
 // runs does nothing.
 void LayerStart();
-// Gadgets, windows, the message filter, then the posting window. Does
-// nothing unless started.
+// The clipboard window, gadgets, windows (and the gadget table with them),
+// the message filter, then the posting window; a later LayerStart begins from
+// a clean state. Does nothing unless started.
 void LayerEnd();
 
 }  // namespace quorvel

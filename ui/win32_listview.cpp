@@ -6,7 +6,10 @@
 
 #include "ui/dpi.h"
 #include "ui/layer.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_gadget.h"
+#include "ui/win32_state.h"
+#include "ui/win32_text.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
@@ -21,24 +24,8 @@ constexpr int kBackColour = 0;
 constexpr int kFrontColour = 1;
 constexpr int kBackBrush = 2;
 
-struct ListViewShared {
-  GadgetKind kind{};
-  WNDPROC classProcedure = nullptr;
-  int32_t dragX = 0;
-  int32_t dragY = 0;
-};
+ListViewPart& Shared() { return Layer().listView; }
 
-ListViewShared& Shared() {
-  static ListViewShared shared;
-  return shared;
-}
-
-LRESULT Send(const GadgetEntry& entry, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-  return SendMessageW(GadgetHandle(entry), message, wParam, lParam);
-}
-
-// An index as the control takes it: a 32-bit signed value.
-WPARAM Index(int32_t index) { return static_cast<WPARAM>(static_cast<intptr_t>(index)); }
 
 HBRUSH BackBrush(const GadgetEntry& entry) {
   return reinterpret_cast<HBRUSH>(static_cast<intptr_t>(entry.word[kBackBrush]));
@@ -78,64 +65,72 @@ void Free(GadgetEntry& entry) {
   entry.word[kBackBrush] = 0;
 }
 
-int64_t GetState(GadgetEntry& entry) { return static_cast<int32_t>(Send(entry, LB_GETCURSEL)); }
+int64_t GetState(GadgetEntry& entry) {
+  return static_cast<int32_t>(GadgetSend(entry, LB_GETCURSEL));
+}
 
-void SetState(GadgetEntry& entry, int32_t state) { Send(entry, LB_SETCURSEL, Index(state)); }
+void SetState(GadgetEntry& entry, int32_t state) {
+  GadgetSend(entry, LB_SETCURSEL, GadgetIndex(state));
+}
 
 std::u16string GetItemText(GadgetEntry& entry, int32_t index, int32_t) {
-  const auto length = static_cast<int32_t>(Send(entry, LB_GETTEXTLEN, Index(index)));
+  const auto length = static_cast<int32_t>(GadgetSend(entry, LB_GETTEXTLEN, GadgetIndex(index)));
   if (length == LB_ERR || length < 0) return {};
   std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
   const auto copied = static_cast<int32_t>(
-      Send(entry, LB_GETTEXT, Index(index), reinterpret_cast<LPARAM>(buffer.data())));
+      GadgetSend(entry, LB_GETTEXT, GadgetIndex(index), reinterpret_cast<LPARAM>(buffer.data())));
   // Trust only what was delivered: up to the reported count and the first NUL.
   if (copied >= 0 && copied < length) buffer.resize(static_cast<size_t>(copied));
   const std::wstring_view delivered(buffer);
-  return GadgetText(delivered.substr(0, delivered.find(L'\0')));
+  return FromWide(delivered.substr(0, delivered.find(L'\0')));
 }
 
 std::u16string GetText(GadgetEntry& entry) {
-  const auto selected = static_cast<int32_t>(Send(entry, LB_GETCURSEL));
+  const auto selected = static_cast<int32_t>(GadgetSend(entry, LB_GETCURSEL));
   return selected < 0 ? std::u16string() : GetItemText(entry, selected, 0);
 }
 
 void SetText(GadgetEntry& entry, std::u16string_view text) {
   // NOTE: LB_FINDSTRINGEXACT compares without regard to letter case.
-  const std::wstring wide = GadgetWide(text);
-  const LRESULT found =
-      Send(entry, LB_FINDSTRINGEXACT, Index(-1), reinterpret_cast<LPARAM>(wide.c_str()));
-  Send(entry, LB_SETCURSEL, Index(static_cast<int32_t>(found)));
+  const std::wstring wide = ToWide(text);
+  const LRESULT found = GadgetSend(entry, LB_FINDSTRINGEXACT, GadgetIndex(-1),
+                                  reinterpret_cast<LPARAM>(wide.c_str()));
+  GadgetSend(entry, LB_SETCURSEL, GadgetIndex(static_cast<int32_t>(found)));
 }
 
 int64_t AddItem(GadgetEntry& entry, int32_t position, std::u16string_view text, int64_t) {
-  const std::wstring wide = GadgetWide(text);
-  Send(entry, LB_INSERTSTRING, Index(position), reinterpret_cast<LPARAM>(wide.c_str()));
+  const std::wstring wide = ToWide(text);
+  GadgetSend(entry, LB_INSERTSTRING, GadgetIndex(position), reinterpret_cast<LPARAM>(wide.c_str()));
   return 0;
 }
 
-void RemoveItem(GadgetEntry& entry, int32_t index) { Send(entry, LB_DELETESTRING, Index(index)); }
+void RemoveItem(GadgetEntry& entry, int32_t index) {
+  GadgetSend(entry, LB_DELETESTRING, GadgetIndex(index));
+}
 
-void ClearItems(GadgetEntry& entry) { Send(entry, LB_RESETCONTENT); }
+void ClearItems(GadgetEntry& entry) { GadgetSend(entry, LB_RESETCONTENT); }
 
-int32_t CountItems(GadgetEntry& entry) { return static_cast<int32_t>(Send(entry, LB_GETCOUNT)); }
+int32_t CountItems(GadgetEntry& entry) {
+  return static_cast<int32_t>(GadgetSend(entry, LB_GETCOUNT));
+}
 
 int64_t GetItemState(GadgetEntry& entry, int32_t index) {
-  return Send(entry, LB_GETSEL, Index(index)) > 0 ? 1 : 0;
+  return GadgetSend(entry, LB_GETSEL, GadgetIndex(index)) > 0 ? 1 : 0;
 }
 
 void SetItemState(GadgetEntry& entry, int32_t index, int64_t state) {
-  Send(entry, LB_SETSEL, state != 0 ? TRUE : FALSE, static_cast<LPARAM>(index));
+  GadgetSend(entry, LB_SETSEL, state != 0 ? TRUE : FALSE, static_cast<LPARAM>(index));
 }
 
 void SetItemText(GadgetEntry& entry, int32_t index, std::u16string_view text, int32_t) {
-  if (static_cast<int32_t>(Send(entry, LB_GETTEXTLEN, Index(index))) == LB_ERR) return;
-  const LRESULT data = Send(entry, LB_GETITEMDATA, Index(index));
-  const bool selected = static_cast<int32_t>(Send(entry, LB_GETCURSEL)) == index;
-  const std::wstring wide = GadgetWide(text);
-  Send(entry, LB_DELETESTRING, Index(index));
-  Send(entry, LB_INSERTSTRING, Index(index), reinterpret_cast<LPARAM>(wide.c_str()));
-  Send(entry, LB_SETITEMDATA, Index(index), data);
-  if (selected) Send(entry, LB_SETCURSEL, Index(index));
+  if (static_cast<int32_t>(GadgetSend(entry, LB_GETTEXTLEN, GadgetIndex(index))) == LB_ERR) return;
+  const LRESULT data = GadgetSend(entry, LB_GETITEMDATA, GadgetIndex(index));
+  const bool selected = static_cast<int32_t>(GadgetSend(entry, LB_GETCURSEL)) == index;
+  const std::wstring wide = ToWide(text);
+  GadgetSend(entry, LB_DELETESTRING, GadgetIndex(index));
+  GadgetSend(entry, LB_INSERTSTRING, GadgetIndex(index), reinterpret_cast<LPARAM>(wide.c_str()));
+  GadgetSend(entry, LB_SETITEMDATA, GadgetIndex(index), data);
+  if (selected) GadgetSend(entry, LB_SETCURSEL, GadgetIndex(index));
 }
 
 void SetColor(GadgetEntry& entry, int32_t which, int64_t colour) {
@@ -162,11 +157,11 @@ int64_t GetColor(GadgetEntry& entry, int32_t which) {
 }
 
 void SetItemData(GadgetEntry& entry, int32_t index, int64_t data) {
-  Send(entry, LB_SETITEMDATA, Index(index), static_cast<LPARAM>(data));
+  GadgetSend(entry, LB_SETITEMDATA, GadgetIndex(index), static_cast<LPARAM>(data));
 }
 
 int64_t GetItemData(GadgetEntry& entry, int32_t index) {
-  return Send(entry, LB_GETITEMDATA, Index(index));
+  return GadgetSend(entry, LB_GETITEMDATA, GadgetIndex(index));
 }
 
 void FillKind(GadgetKind& kind) {
@@ -210,7 +205,7 @@ int64_t ListViewCreate(int64_t number, int32_t x, int32_t y, int32_t width, int3
                        int32_t flags) {
   GadgetTable* table = Gadgets();
   if (table == nullptr || number < ObjectAny) return 0;
-  ListViewShared& shared = Shared();
+  ListViewPart& shared = Shared();
   if (shared.kind.number == 0) {
     FillKind(shared.kind);
     shared.dragX = GetSystemMetrics(SM_CXDRAG);
@@ -221,7 +216,10 @@ int64_t ListViewCreate(int64_t number, int32_t x, int32_t y, int32_t width, int3
                                  static_cast<DWORD>(flags) | kListViewStyle, x, y, width, height,
                                  GadgetParentWindow(), reinterpret_cast<HMENU>(intptr_t{-1}),
                                  GetModuleHandleW(nullptr), nullptr);
-  if (control == nullptr) return 0;
+  if (control == nullptr) {
+    Win32Failure("CreateWindowExW");
+    return 0;
+  }
   GadgetEntry* entry = table->Allocate(number);  // a number in use loses its old gadget here
   entry->word[kBackColour] = -1;
   entry->word[kFrontColour] = -1;
@@ -231,7 +229,7 @@ int64_t ListViewCreate(int64_t number, int32_t x, int32_t y, int32_t width, int3
 }
 
 LRESULT CALLBACK ListBoxProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-  const ListViewShared& shared = Shared();
+  const ListViewPart& shared = Shared();
   LPARAM pressed = 0;
   switch (message) {
     case WM_LBUTTONDOWN: {

@@ -9,6 +9,7 @@
 
 #include "runtime/date.h"
 #include "ui/win32_clipboard.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_editor.h"
 #include "ui/win32_events.h"
 #include "ui/win32_gadget.h"
@@ -31,10 +32,7 @@ class Win32PlatformImpl final : public Platform {
     SetGadgetLibraryHooks(GadgetLibraryInit, GadgetLibraryEnd);
     LayerStart();
   }
-  void RuntimeEnd() override {
-    ClipboardWatchEnd();
-    LayerEnd();
-  }
+  void RuntimeEnd() override { LayerEnd(); }
 
   int64_t WindowOpen(int64_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                      std::u16string_view title, uint32_t flags) override {
@@ -123,10 +121,14 @@ class Win32PlatformImpl final : public Platform {
   }
   int32_t RegisterHotKey(WindowRef window, int32_t id, uint32_t modifiers,
                          uint32_t virtualKey) override {
-    return ::RegisterHotKey(ToHandle(window), id, modifiers, virtualKey) ? 1 : 0;
+    if (::RegisterHotKey(ToHandle(window), id, modifiers, virtualKey)) return 1;
+    Win32Failure("RegisterHotKey");
+    return 0;
   }
   int32_t SetForegroundWindow(WindowRef window) override {
-    return ::SetForegroundWindow(ToHandle(window)) ? 1 : 0;
+    if (::SetForegroundWindow(ToHandle(window))) return 1;
+    Win32Failure("SetForegroundWindow");
+    return 0;
   }
 };
 
@@ -137,13 +139,12 @@ Platform& Win32Platform() {
   return platform;
 }
 
-Win32ProgramHeap::Win32ProgramHeap() : heap_(nullptr) {
+Win32ProgramHeap::Win32ProgramHeap() {
   GetModuleHandleW(nullptr);
-  heap_ = HeapCreate(0, 4096, 0);
+  heap_.reset(HeapCreate(0, 4096, 0));
+  if (!heap_) Win32Failure("HeapCreate");
 }
 
-Win32ProgramHeap::~Win32ProgramHeap() {
-  if (heap_ != nullptr) HeapDestroy(heap_);
-}
+void Win32ProgramHeap::Destroy::operator()(void* heap) const noexcept { HeapDestroy(heap); }
 
 }  // namespace quorvel

@@ -1,6 +1,8 @@
 // The application's platform operations bound to the Win32 windowing layer.
 #pragma once
 
+#include <memory>
+
 #include "app/platform.h"
 
 namespace quorvel {
@@ -12,15 +14,16 @@ Platform& Win32Platform();
 // starts: takes the module handle and creates the application heap (4096
 // bytes to begin with, growable), which lives for exactly the run and is
 // destroyed with this object.
+// (Windows types stay out of this header, so that the entry point can use it.)
 class Win32ProgramHeap {
  public:
   Win32ProgramHeap();
-  ~Win32ProgramHeap();
-  Win32ProgramHeap(const Win32ProgramHeap&) = delete;
-  Win32ProgramHeap& operator=(const Win32ProgramHeap&) = delete;
 
  private:
-  void* heap_;
+  struct Destroy {
+    void operator()(void* heap) const noexcept;
+  };
+  std::unique_ptr<void, Destroy> heap_;
 };
 
 }  // namespace quorvel

@@ -5,12 +5,12 @@
 // set of outstanding records, and delivery takes it out before reading it.
 #include "ui/win32_post.h"
 
-#include <atomic>
 #include <mutex>
-#include <unordered_set>
 
 #include "ui/layer.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_foreign.h"
+#include "ui/win32_state.h"
 
 namespace quorvel {
 
@@ -25,22 +25,7 @@ struct PostedEventRecord {
   int64_t type;
 };
 
-// Written on the loop's thread at start and end, read by posting threads.
-std::atomic<HWND> gPostWindow{nullptr};
-std::atomic<UINT> gPostMessage{0};
-
-// The records posted and not yet delivered (or freed by a failed post or at
-// the end). EventPost runs on any thread, so the set has a lock; it is never
-// held while an event is raised.
-struct Outstanding {
-  std::mutex lock;
-  std::unordered_set<LPARAM> records;
-};
-
-Outstanding& Posted() {
-  static Outstanding& outstanding = *new Outstanding;  // posts may come during exit
-  return outstanding;
-}
+PostingPart& Posting() { return Layer().posting; }
 
 void FreeRecord(LPARAM record) {
   HeapFree(GetProcessHeap(), 0, reinterpret_cast<PostedEventRecord*>(record));
@@ -48,13 +33,13 @@ void FreeRecord(LPARAM record) {
 
 // True when value named an outstanding record, which now belongs to the caller.
 bool TakeOutstanding(LPARAM value) {
-  Outstanding& posted = Posted();
-  std::lock_guard<std::mutex> guard(posted.lock);
-  return posted.records.erase(value) != 0;
+  PostingPart& posting = Posting();
+  std::lock_guard<std::mutex> guard(posting.lock);
+  return posting.records.erase(value) != 0;
 }
 
 LRESULT CALLBACK PostEventProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const UINT posting = gPostMessage.load(std::memory_order_relaxed);
+  const UINT posting = Posting().message.load(std::memory_order_relaxed);
   // Ours are posted (never sent), with wParam 0, and name an outstanding record.
   if (message == posting && posting != 0 && wParam == 0 && !SentByAnotherThread() &&
       TakeOutstanding(lParam)) {
@@ -69,7 +54,8 @@ LRESULT CALLBACK PostEventProcedure(HWND window, UINT message, WPARAM wParam, LP
 }  // namespace
 
 void PostEventStart() {
-  if (gPostWindow.load() != nullptr) return;
+  PostingPart& posting = Posting();
+  if (posting.window.load() != nullptr) return;
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
   wc.style = CS_DBLCLKS;
@@ -77,41 +63,51 @@ void PostEventStart() {
   wc.hInstance = instance;
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
   wc.lpszClassName = kPostClass;
-  RegisterClassW(&wc);
-  gPostWindow.store(CreateWindowExW(0, kPostClass, nullptr, WS_CAPTION, 0, 0, 1, 1, nullptr,
-                                    nullptr, instance, nullptr));
-  gPostMessage.store(RegisterWindowMessageW(L"QV_PostEventMessage"));
+  if (RegisterClassW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    Win32Failure("RegisterClassW");
+  }
+  const HWND window = CreateWindowExW(0, kPostClass, nullptr, WS_CAPTION, 0, 0, 1, 1, nullptr,
+                                      nullptr, instance, nullptr);
+  if (window == nullptr) Win32Failure("CreateWindowExW");
+  posting.window.store(window);
+  const UINT message = RegisterWindowMessageW(L"QV_PostEventMessage");
+  if (message == 0) Win32Failure("RegisterWindowMessageW");
+  posting.message.store(message);
 }
 
 void PostEventEnd() {
-  HWND window = gPostWindow.exchange(nullptr);
+  PostingPart& posting = Posting();
+  HWND window = posting.window.exchange(nullptr);
   if (window == nullptr) return;
   DestroyWindow(window);
   UnregisterClassW(kPostClass, GetModuleHandleW(nullptr));
   // The messages of posts never delivered went with the window.
-  Outstanding& posted = Posted();
-  std::lock_guard<std::mutex> guard(posted.lock);
-  for (LPARAM record : posted.records) FreeRecord(record);
-  posted.records.clear();
+  std::lock_guard<std::mutex> guard(posting.lock);
+  for (LPARAM record : posting.records) FreeRecord(record);
+  posting.records.clear();
 }
 
 int32_t EventPost(int32_t code, int64_t window, int64_t object, int64_t type) {
   // PostMessageW with a null window would post a thread message that no
   // procedure frees: without a posting window nothing is posted.
-  HWND target = gPostWindow.load();
+  PostingPart& posting = Posting();
+  HWND target = posting.window.load();
   if (target == nullptr) return 0;
   auto* record = static_cast<PostedEventRecord*>(
       HeapAlloc(GetProcessHeap(), 0, sizeof(PostedEventRecord)));
-  if (record == nullptr) return 0;
+  if (record == nullptr) {
+    Win32Failure("HeapAlloc");
+    return 0;
+  }
   *record = {code, object, window, type};
   const auto value = reinterpret_cast<LPARAM>(record);
   {
     // Outstanding before the message exists: the loop's thread may take it at once.
-    Outstanding& posted = Posted();
-    std::lock_guard<std::mutex> guard(posted.lock);
-    posted.records.insert(value);
+    std::lock_guard<std::mutex> guard(posting.lock);
+    posting.records.insert(value);
   }
-  if (!PostMessageW(target, gPostMessage.load(), 0, value)) {
+  if (!PostMessageW(target, posting.message.load(), 0, value)) {
+    Win32Failure("PostMessageW");
     // Unless PostEventEnd freed it meanwhile, the record is still ours to free.
     if (TakeOutstanding(value)) FreeRecord(value);
     return 0;
@@ -119,7 +115,7 @@ int32_t EventPost(int32_t code, int64_t window, int64_t object, int64_t type) {
   return 1;
 }
 
-UINT PostEventMessage() { return gPostMessage.load(); }
-HWND PostEventWindow() { return gPostWindow.load(); }
+UINT PostEventMessage() { return Posting().message.load(); }
+HWND PostEventWindow() { return Posting().window.load(); }
 
 }  // namespace quorvel

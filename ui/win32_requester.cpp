@@ -5,19 +5,20 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 #include "ui/dpi.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_foreign.h"
+#include "ui/win32_handle.h"
+#include "ui/win32_state.h"
+#include "ui/win32_text.h"
 #include "ui/window_style.h"
 
 namespace quorvel {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
 
 constexpr wchar_t kInputRequesterClass[] = L"InputRequester";
 constexpr int kEntryId = 10;
@@ -35,92 +36,7 @@ constexpr UINT kNonClientMetricsSize = 500;
 // it the requester's owner).
 constexpr UINT kTopmostFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
 
-std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-// ---------------------------------------------------------------------------
-// Owned handles.
-
-class UniqueWindow {
- public:
-  UniqueWindow() = default;
-  explicit UniqueWindow(HWND window) : window_(window) {}
-  ~UniqueWindow() { reset(); }
-  UniqueWindow(UniqueWindow&& other) noexcept : window_(other.release()) {}
-  UniqueWindow& operator=(UniqueWindow&& other) noexcept {
-    if (this != &other) {
-      reset();
-      window_ = other.release();
-    }
-    return *this;
-  }
-  UniqueWindow(const UniqueWindow&) = delete;
-  UniqueWindow& operator=(const UniqueWindow&) = delete;
-
-  [[nodiscard]] HWND get() const { return window_; }
-  HWND release() { return std::exchange(window_, nullptr); }
-  // Safe to call from the window's own procedure: the handle is let go before
-  // DestroyWindow sends its messages.
-  void reset() {
-    if (HWND window = release()) DestroyOwnWindow(window);
-  }
-
- private:
-  HWND window_ = nullptr;
-};
-
-class UniqueAccel {
- public:
-  explicit UniqueAccel(HACCEL table) : table_(table) {}
-  ~UniqueAccel() {
-    if (table_) DestroyAcceleratorTable(table_);
-  }
-  UniqueAccel(UniqueAccel&& other) noexcept : table_(std::exchange(other.table_, nullptr)) {}
-  UniqueAccel& operator=(UniqueAccel&&) = delete;
-  UniqueAccel(const UniqueAccel&) = delete;
-  UniqueAccel& operator=(const UniqueAccel&) = delete;
-  [[nodiscard]] HACCEL get() const { return table_; }
-
- private:
-  HACCEL table_;
-};
-
-class UniqueFont {
- public:
-  explicit UniqueFont(HFONT font) : font_(font) {}
-  ~UniqueFont() {
-    if (font_) DeleteObject(font_);
-  }
-  UniqueFont(UniqueFont&& other) noexcept : font_(std::exchange(other.font_, nullptr)) {}
-  UniqueFont& operator=(UniqueFont&&) = delete;
-  UniqueFont(const UniqueFont&) = delete;
-  UniqueFont& operator=(const UniqueFont&) = delete;
-  [[nodiscard]] HFONT get() const { return font_; }
-
- private:
-  HFONT font_;
-};
-
-// ---------------------------------------------------------------------------
-// Suspended windows: one process-wide list, each thread touching only its own
-// records. The lock guards the list alone; it is never held across a call
-// that sends messages.
-
-struct SuspendedWindow {
-  DWORD thread = 0;
-  HWND window = nullptr;
-  bool wasTopmost = false;
-  bool disabledHere = false;
-};
-
-std::mutex& SuspendedLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-std::vector<SuspendedWindow>& SuspendedWindows() {
-  static std::vector<SuspendedWindow> records;
-  return records;
-}
+RequesterPart& Requester() { return Layer().requester; }
 
 BOOL CALLBACK SuspendOne(HWND window, LPARAM) {
   const DWORD thread = GetCurrentThreadId();
@@ -131,8 +47,9 @@ BOOL CALLBACK SuspendOne(HWND window, LPARAM) {
     EnableWindow(window, FALSE);
     record.disabledHere = true;
   }
-  std::lock_guard<std::mutex> guard(SuspendedLock());
-  SuspendedWindows().push_back(record);
+  RequesterPart& requester = Requester();
+  std::lock_guard<std::mutex> guard(requester.suspendedLock);
+  requester.suspended.push_back(record);
   return TRUE;
 }
 
@@ -141,8 +58,9 @@ BOOL CALLBACK SuspendOne(HWND window, LPARAM) {
 std::vector<SuspendedWindow> ThreadRecords(bool remove) {
   const DWORD thread = GetCurrentThreadId();
   std::vector<SuspendedWindow> mine;
-  std::lock_guard<std::mutex> guard(SuspendedLock());
-  auto& records = SuspendedWindows();
+  RequesterPart& requester = Requester();
+  std::lock_guard<std::mutex> guard(requester.suspendedLock);
+  auto& records = requester.suspended;
   std::vector<SuspendedWindow> others;
   for (const SuspendedWindow& record : records) {
     (record.thread == thread ? mine : others).push_back(record);
@@ -152,47 +70,30 @@ std::vector<SuspendedWindow> ThreadRecords(bool remove) {
 }
 
 // ---------------------------------------------------------------------------
-// The input requester's state: one set per process.
-
-struct InputRequesterState {
-  UniqueWindow dialog;
-  HWND entry = nullptr;
-  // Where the confirmed text goes, while InputDialog runs. Kept here rather
-  // than in the window's user data, which another program can overwrite.
-  std::u16string* result = nullptr;
-  HWND owner = nullptr;
-  bool ownerDisabled = false;
-  bool closing = false;  // the close steps have run
-  bool closed = false;   // the dialog received WM_DESTROY
-};
-
-InputRequesterState& Requester() {
-  static InputRequesterState state;
-  return state;
-}
-
-std::atomic<bool>& RequesterBusy() {
-  static std::atomic<bool> busy{false};
-  return busy;
-}
+// The input requester: one at a time per process.
 
 // Made on the first input requester and kept for the life of the process.
 HFONT DialogFont() {
-  static const UniqueFont created = [] {
+  LastingPart& lasting = Layer().lasting;
+  if (!lasting.dialogFontMade) {
+    lasting.dialogFontMade = true;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = kNonClientMetricsSize;
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0)) {
-      return UniqueFont(nullptr);
+      Win32Failure("SystemParametersInfoW");
+    } else {
+      lasting.dialogFont.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+      if (!lasting.dialogFont) Win32Failure("CreateFontIndirectW");
     }
-    return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
-  }();
-  return created.get() ? created.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  return lasting.dialogFont ? static_cast<HFONT>(lasting.dialogFont.get())
+                            : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 // Enables the owner again before the dialog goes, so that the system hands
 // the activation back to it rather than to some other program.
 void CloseInputRequester() {
-  InputRequesterState& state = Requester();
+  RequesterPart& state = Requester();
   if (state.closing) return;
   state.closing = true;
   if (state.ownerDisabled) EnableWindow(state.owner, TRUE);
@@ -200,17 +101,8 @@ void CloseInputRequester() {
   state.dialog.reset();
 }
 
-std::u16string EntryText(HWND entry) {
-  const int length = GetWindowTextLengthW(entry);
-  if (length <= 0) return {};
-  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(entry, buffer.data(), length + 1);
-  if (copied <= 0) return {};
-  return std::u16string(buffer.begin(), buffer.begin() + copied);
-}
-
 LRESULT CALLBACK InputRequesterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  InputRequesterState& state = Requester();
+  RequesterPart& state = Requester();
   // Only the dialog's own close steps end it. (The buttons' commands may come
   // from outside, through a click that another program sends them, and are
   // taken.)
@@ -220,7 +112,7 @@ LRESULT CALLBACK InputRequesterProc(HWND window, UINT message, WPARAM wParam, LP
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kConfirmCommand) {
-        if (state.result != nullptr) *state.result = EntryText(state.entry);
+        if (state.result != nullptr) *state.result = WindowText(state.entry);
         CloseInputRequester();
       } else if (LOWORD(wParam) == kCancelCommand) {
         CloseInputRequester();
@@ -238,7 +130,7 @@ LRESULT CALLBACK InputRequesterProc(HWND window, UINT message, WPARAM wParam, LP
       UnregisterClassW(kInputRequesterClass, GetModuleHandleW(nullptr));
       if (!state.closing) {
         // Destroyed from outside (its owner went): still give the windows back.
-        state.dialog.release();
+        (void)state.dialog.release();
         CloseInputRequester();
       }
       state.closed = true;
@@ -262,7 +154,10 @@ void RegisterInputRequesterClass(HINSTANCE instance) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszClassName = kInputRequesterClass;
-  RegisterClassExW(&wc);  // already registered: nothing to do
+  // Already registered: nothing to do.
+  if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    Win32Failure("RegisterClassExW");
+  }
 }
 
 HWND CreateChild(HWND dialog, HINSTANCE instance, const wchar_t* className, const wchar_t* text,
@@ -271,14 +166,18 @@ HWND CreateChild(HWND dialog, HINSTANCE instance, const wchar_t* className, cons
       CreateWindowExW(exStyle, className, text, style, DpiScaleX(r.x), DpiScaleY(r.y),
                       DpiScaleX(r.width), DpiScaleY(r.height), dialog,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (child) {
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  } else {
+    Win32Failure("CreateWindowExW");
+  }
   return child;
 }
 
 // Runs until the dialog is destroyed. Returns false when a quit message ended
 // the loop, with its exit code in quitCode.
 bool RunModalLoop(HWND dialog, HACCEL accelerators, WPARAM& quitCode) {
-  InputRequesterState& state = Requester();
+  RequesterPart& state = Requester();
   MSG msg;
   while (!state.closed) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -286,7 +185,10 @@ bool RunModalLoop(HWND dialog, HACCEL accelerators, WPARAM& quitCode) {
       quitCode = msg.wParam;
       return false;
     }
-    if (got == -1) return true;  // only with a bad window filter; ours has none
+    if (got == -1) {  // only with a bad window filter; ours has none
+      Win32Failure("GetMessageW");
+      return true;
+    }
     if (accelerators && TranslateAcceleratorW(dialog, accelerators, &msg)) continue;
     if (IsDialogMessageW(dialog, &msg)) continue;
     TranslateMessage(&msg);
@@ -330,6 +232,7 @@ int64_t MessageDialog(std::u16string_view title, std::u16string_view text, int64
   SuspendThreadWindows();
   const int answer =
       MessageBoxW(owner, wideText.c_str(), wideTitle.c_str(), static_cast<UINT>(flags));
+  if (answer == 0) Win32Failure("MessageBoxW");
   RestoreThreadWindows();
   return answer;
 }
@@ -337,7 +240,8 @@ int64_t MessageDialog(std::u16string_view title, std::u16string_view text, int64
 std::u16string InputDialog(std::u16string_view title, std::u16string_view message,
                            std::u16string_view defaultText) {
   // The state below is one set per process.
-  if (RequesterBusy().exchange(true)) return {};
+  RequesterPart& state = Requester();
+  if (state.busy.exchange(true)) return {};
   // Copies: the caller's texts may change while the dialog runs.
   const std::wstring wideTitle = ToWide(title);
   const std::wstring wideMessage = ToWide(message);
@@ -346,7 +250,6 @@ std::u16string InputDialog(std::u16string_view title, std::u16string_view messag
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterInputRequesterClass(instance);
 
-  InputRequesterState& state = Requester();
   state.entry = nullptr;
   state.closing = false;
   state.closed = false;
@@ -357,15 +260,17 @@ std::u16string InputDialog(std::u16string_view title, std::u16string_view messag
 
   const PixelRect outer =
       InputRequesterRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  state.dialog = UniqueWindow(CreateWindowExW(
-      0, kInputRequesterClass, wideTitle.c_str(), kDialogStyle, outer.x, outer.y, outer.width,
-      outer.height, static_cast<HWND>(RequesterOwner()), nullptr, instance, nullptr));
+  state.dialog.reset(CreateWindowExW(0, kInputRequesterClass, wideTitle.c_str(), kDialogStyle,
+                                     outer.x, outer.y, outer.width, outer.height,
+                                     static_cast<HWND>(RequesterOwner()), nullptr, instance,
+                                     nullptr));
   HWND dialog = state.dialog.get();
   if (!dialog) {
+    Win32Failure("CreateWindowExW");
     state.closing = true;
     if (state.ownerDisabled) EnableWindow(state.owner, TRUE);
     RestoreThreadWindows();
-    RequesterBusy() = false;
+    state.busy = false;
     return {};
   }
 
@@ -385,7 +290,8 @@ std::u16string InputDialog(std::u16string_view title, std::u16string_view messag
               kConfirmCommand, font);
 
   ACCEL keys[] = {{FVIRTKEY, VK_RETURN, kConfirmCommand}, {FVIRTKEY, VK_ESCAPE, kCancelCommand}};
-  const UniqueAccel accelerators(CreateAcceleratorTableW(keys, 2));
+  const UniqueAccelerator accelerators(CreateAcceleratorTableW(keys, 2));
+  if (!accelerators) Win32Failure("CreateAcceleratorTableW");
   SetForegroundWindow(dialog);
   BringWindowToTop(dialog);
 
@@ -404,7 +310,7 @@ std::u16string InputDialog(std::u16string_view title, std::u16string_view messag
   PeekMessageW(&wakeUp, reinterpret_cast<HWND>(-1), WM_NULL, WM_NULL, PM_REMOVE);
   state.entry = nullptr;
   state.result = nullptr;
-  RequesterBusy() = false;
+  state.busy = false;
   return result;
 }
 

@@ -4,62 +4,32 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 
 #include "ui/dpi.h"
 #include "ui/layer.h"
 #include "ui/message_events.h"
 #include "ui/registry.h"
 #include "ui/win32_events.h"
+#include "ui/win32_failure.h"
 #include "ui/win32_foreign.h"
 #include "ui/win32_library.h"
+#include "ui/win32_state.h"
+#include "ui/win32_text.h"
 #include "ui/window_style.h"
 
 namespace quorvel {
 
 namespace {
 
-constexpr wchar_t kWindowIdProperty[] = L"QV_WindowID";
 constexpr wchar_t kFocusProperty[] = L"QV_Focus";
 constexpr int32_t kWindowGrowthStep = 16;
-constexpr int32_t kGadgetParentStackCapacity = 10;
 
-// The current gadget parent and its stack; a window that stops being current
-// keeps its stack in its GadgetParentRecord.
-struct GadgetParentState {
-  HWND parent = nullptr;
-  HWND stack[kGadgetParentStackCapacity] = {};
-  int32_t count = 0;
-};
+WindowsPart& Library() { return Layer().windows; }
 
-struct GadgetParentRecord {
-  HWND stack[kGadgetParentStackCapacity] = {};
-  int32_t count = 0;
-  WNDPROC previous = nullptr;
-};
-
-struct WindowLibrary {
-  std::unique_ptr<ObjectRegistry> registry;
-  HICON icon = nullptr;
-  HCURSOR cursor = nullptr;
-  GadgetMessageHook gadgetHook = nullptr;
-  // One record per window that has been a gadget parent, kept here and found
-  // by handle: another program can set the window's "QV_GadgetStack_"
-  // property to any value, so the property only marks the window.
-  std::unordered_map<HWND, GadgetParentRecord> gadgetParents;
-};
-
-WindowLibrary& Library() {
-  static WindowLibrary library;
-  return library;
-}
-
-GadgetParentState& GadgetParent() {
-  static GadgetParentState state;
-  return state;
-}
+GadgetParentState& GadgetParent() { return Library().gadgetParent; }
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -68,20 +38,21 @@ std::wstring WindowClassName(int64_t number) {
 }
 
 const wchar_t* GadgetStackProperty() {
-  // The name carries the module instance in decimal.
-  static const std::wstring name =
-      L"QV_GadgetStack_" + std::to_wstring(reinterpret_cast<intptr_t>(Instance()));
+  std::wstring& name = Library().gadgetStackProperty;
+  if (name.empty()) {
+    name = L"QV_GadgetStack_" + std::to_wstring(reinterpret_cast<intptr_t>(Instance()));
+  }
   return name.c_str();
 }
-
-std::wstring WideText(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 void Raise(int32_t code, int64_t object, int64_t window, int64_t type = 0) {
   LayerEvents().EventRaise(code, object, window, type, 0);
 }
 
 bool DesktopCompositionEnabled() {
-  static const bool enabled = [] {
+  std::optional<bool>& probe = Library().composition;
+  if (probe) return *probe;
+  probe = [] {
     const auto dwm = static_cast<HMODULE>(SystemLibraryLoad(L"dwmapi.dll"));
     if (dwm == nullptr) return false;
     using IsEnabled = HRESULT(WINAPI*)(BOOL*);
@@ -93,7 +64,7 @@ bool DesktopCompositionEnabled() {
     BOOL on = FALSE;
     return SUCCEEDED(isEnabled(&on)) && on != FALSE;
   }();
-  return enabled;
+  return *probe;
 }
 
 void RegisterWindowClass(const std::wstring& name) {
@@ -101,24 +72,23 @@ void RegisterWindowClass(const std::wstring& name) {
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = WindowProcedure;
   wc.hInstance = Instance();
-  wc.hIcon = Library().icon;
+  wc.hIcon = Library().icon.get();
   wc.hCursor = Library().cursor;
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
   wc.lpszClassName = name.c_str();
-  RegisterClassW(&wc);  // fails harmlessly when the class is still registered
+  // Fails harmlessly when the class is still registered.
+  if (RegisterClassW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    Win32Failure("RegisterClassW");
+  }
 }
 
-int64_t NumberProperty(HWND window) {
-  return static_cast<int64_t>(reinterpret_cast<intptr_t>(GetPropW(window, kWindowIdProperty))) - 1;
-}
-
-// "QV_WindowID" marks a window, but another program can set it on our
+// kWindowNumberProperty marks a window, but another program can set it on our
 // windows to any value: the registry, whose records hold the handles, has the
 // last word.
 int64_t NumberOfOpenWindow(HWND window) {
   const auto& registry = Library().registry;
   if (window == nullptr || !registry) return -1;
-  const int64_t claimed = NumberProperty(window);
+  const int64_t claimed = WindowNumberClaimed(window);
   if (const WindowRecord* record = WindowLookup(claimed);
       record != nullptr && record->handle == window) {
     return claimed;
@@ -144,16 +114,14 @@ HWND FindNumberedWindow(HWND window, int64_t& number) {
 void DestroyNumberedWindow(HWND window, int64_t number) {
   LayerEvents().Bindings().RemoveWindow(number);
   RemovePropW(window, kFocusProperty);
-  RemovePropW(window, kWindowIdProperty);
-  WindowRecord* record = WindowLookup(number);
-  if (record != nullptr && record->handle == window) {
-    ShortcutTableFree(*record);
-  }
+  RemovePropW(window, kWindowNumberProperty);
+  const WindowRecord* record = WindowLookup(number);
   // NOTE: the window still exists during WM_NCDESTROY, and a class with a
   // window cannot be unregistered: under Wine the class was observed to stay
   // registered after WindowClose. Reopening the number then reuses it; its
   // procedure is the same.
   UnregisterClassW(WindowClassName(number).c_str(), Instance());
+  // Releasing the record frees its shortcut and accelerator tables.
   if (record != nullptr && record->handle == window && Library().registry) {
     Library().registry->RegistryRelease(number);
   }
@@ -232,23 +200,25 @@ void DpiInit() {
 }
 
 void WindowLibraryStart() {
-  WindowLibrary& library = Library();
+  WindowsPart& library = Library();
   if (library.registry) return;
   library.registry = std::make_unique<ObjectRegistry>(
       static_cast<int32_t>(sizeof(WindowRecord)), kWindowGrowthStep,
-      [](int64_t number) { WindowClose(number); });
-  library.icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
+      [](int64_t number) { WindowClose(number); }, RecordLifetimeOf<WindowRecord>());
+  library.icon.reset(LoadIconW(Instance(), MAKEINTRESOURCEW(1)));
+  if (!library.icon) Win32Failure("LoadIconW");
   library.cursor = LoadCursorW(nullptr, IDC_ARROW);
   GadgetParent() = GadgetParentState{};
 }
 
 void WindowLibraryEnd() {
-  WindowLibrary& library = Library();
+  WindowsPart& library = Library();
   if (!library.registry) return;
   WindowClose(-1);
-  if (library.icon != nullptr) DestroyIcon(library.icon);
-  library.icon = nullptr;
+  library.icon.reset();
   library.registry.reset();
+  // The gadget-parent records stay: each goes with its window (a window that
+  // is not numbered may outlive the layer), and their procedure needs them.
 }
 
 WindowRecord* WindowLookup(int64_t number) {
@@ -272,18 +242,20 @@ int64_t WindowOpen(int64_t number, int32_t x, int32_t y, int32_t width, int32_t 
   AdjustWindowRectEx(&outer, style.adjustStyle, FALSE, style.exStyle);
   const PixelPoint at =
       WindowPosition(x, y, flags, style.style, DesktopCompositionEnabled(), Dpi());
-  const std::wstring text = WideText(title);
+  const std::wstring text = ToWide(title);
   HWND handle = CreateWindowExW(style.exStyle, className.c_str(), text.c_str(), style.style, at.x,
                                 at.y, outer.right - outer.left, outer.bottom - outer.top, parent,
                                 nullptr, Instance(), nullptr);
   if (handle == nullptr) {
+    Win32Failure("CreateWindowExW");
     UnregisterClassW(className.c_str(), Instance());
     registry->RegistryRelease(number);
     return 0;
   }
   record->handle = handle;
   record->ready = 0;
-  SetPropW(handle, kWindowIdProperty, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number + 1)));
+  SetPropW(handle, kWindowNumberProperty,
+           reinterpret_cast<HANDLE>(static_cast<intptr_t>(number + 1)));
   if ((flags & (WindowFlagScreenCentered | WindowFlagOwnerCentered)) != 0) {
     WindowCenter(handle, flags, parent);
   }
@@ -349,9 +321,11 @@ int64_t ActiveWindowNumber() {
   HWND foreground = GetForegroundWindow();
   if (foreground == nullptr) return -1;
   DWORD process = 0;
-  if (GetWindowThreadProcessId(foreground, &process) == 0 || process != GetCurrentProcessId()) {
+  if (GetWindowThreadProcessId(foreground, &process) == 0) {
+    Win32Failure("GetWindowThreadProcessId");
     return -1;
   }
+  if (process != GetCurrentProcessId()) return -1;
   return NumberOfOpenWindow(foreground);
 }
 

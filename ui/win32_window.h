@@ -7,22 +7,34 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
+
+#include "ui/shortcuts.h"
+#include "ui/win32_handle.h"
 
 namespace quorvel {
 
-class ShortcutTable;
-class ObjectRegistry;
-
-// One record per open window, owned by the window registry. It is zeroed
-// memory, not constructed: plain fields only.
+// One record per open window, owned by the window registry, which
+// value-initialises it and destroys it when the window goes: the record owns
+// its shortcut table and accelerator table.
 struct WindowRecord {
-  HWND handle;               // non-zero while the window exists
-  ShortcutTable* shortcuts;  // owned; freed with the window
-  HACCEL accelerator;        // owned; rebuilt by every ShortcutAdd
-  int32_t minimizedOrMaximized;
-  int32_t ready;             // 1 once WindowOpen has finished
+  HWND handle = nullptr;  // non-zero while the window exists (the alive word)
+  std::unique_ptr<ShortcutTable> shortcuts;
+  UniqueAccelerator accelerator;  // rebuilt by every ShortcutAdd
+  int32_t minimizedOrMaximized = 0;
+  int32_t ready = 0;  // 1 once WindowOpen has finished
 };
+
+// The property that marks a numbered window, holding its number plus one (a
+// missing property reads 0). Another program can set it on our windows: the
+// window registry has the last word (WindowNumberOfHandle).
+inline constexpr wchar_t kWindowNumberProperty[] = L"QV_WindowID";
+// The number a window's property claims, else -1.
+[[nodiscard]] inline int64_t WindowNumberClaimed(HWND window) {
+  return static_cast<int64_t>(reinterpret_cast<intptr_t>(GetPropW(window, kWindowNumberProperty))) -
+         1;
+}
 
 // Mode bit of WindowClientWidth/Height: the client area (else the whole window).
 inline constexpr uint32_t WindowModeClient = 0x1;
@@ -51,7 +63,7 @@ void WindowClose(int64_t number);
 void WindowCenter(HWND window, uint32_t flags, HWND owner);
 
 // The number of the open window whose handle this is, else -1. Taken from
-// the window registry: the "QV_WindowID" property only marks the window.
+// the window registry: kWindowNumberProperty only marks the window.
 [[nodiscard]] int64_t WindowNumberOfHandle(HWND window);
 // The number of the numbered window that window is or lies in (walking up
 // through GetParent to the first open window of ours), else -1.

@@ -10,35 +10,9 @@
 #include <vector>
 
 #include "bench_counters.h"
+#include "tests/e2e/json_writer.h"  // Json: the result of a command
 
 namespace quorvel::bench {
-
-// One flat JSON object: the result of a command.
-class Json {
- public:
-  void Int(const char* key, long long value) { Raw(key, std::to_string(value)); }
-  void Bool(const char* key, bool value) { Raw(key, value ? "true" : "false"); }
-  void Text(const char* key, const char* value) { Raw(key, std::string("\"") + value + "\""); }
-  void Ints(const char* key, const std::vector<long long>& values) {
-    std::string list = "[";
-    for (size_t i = 0; i < values.size(); ++i) {
-      if (i) list += ',';
-      list += std::to_string(values[i]);
-    }
-    Raw(key, list + "]");
-  }
-  [[nodiscard]] std::string Finish() const { return "{" + body_ + "}\n"; }
-
- private:
-  void Raw(const char* key, const std::string& value) {
-    if (!body_.empty()) body_ += ',';
-    body_ += '"';
-    body_ += key;
-    body_ += "\":";
-    body_ += value;
-  }
-  std::string body_;
-};
 
 // A Unix path as Wine programs see it (Z: is the Unix root).
 std::wstring WindowsPath(const std::wstring& path);

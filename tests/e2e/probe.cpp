@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "json_writer.h"
+
 namespace {
 
 constexpr wchar_t kUsage[] =
@@ -35,59 +37,6 @@ constexpr wchar_t kUsage[] =
     L"FILE paths may be Unix paths (mapped to Z:). Texts in files are UTF-8.\n"
     L"Exit code 0: found / done; 1: not found / failed; 2: bad command line.\n";
 
-// ---------------------------------------------------------------------------
-// Output: one flat JSON object, ASCII only (other characters as \\u escapes,
-// surrogate pairs kept), so any reader decodes the text exactly.
-
-class Json {
- public:
-  void Bool(const char* key, bool value) { Raw(key, value ? "true" : "false"); }
-  void Int(const char* key, long long value) { Raw(key, std::to_string(value)); }
-  void Text(const char* key, const std::wstring& value) { Raw(key, Quote(value)); }
-  void Texts(const char* key, const std::vector<std::wstring>& values) {
-    std::string list = "[";
-    for (size_t i = 0; i < values.size(); ++i) {
-      if (i) list += ',';
-      list += Quote(values[i]);
-    }
-    Raw(key, list + "]");
-  }
-  void Ints(const char* key, const std::vector<long long>& values) {
-    std::string list = "[";
-    for (size_t i = 0; i < values.size(); ++i) {
-      if (i) list += ',';
-      list += std::to_string(values[i]);
-    }
-    Raw(key, list + "]");
-  }
-  [[nodiscard]] std::string Finish() const { return "{" + body_ + "}\n"; }
-
- private:
-  void Raw(const char* key, const std::string& value) {
-    if (!body_.empty()) body_ += ',';
-    body_ += '"';
-    body_ += key;
-    body_ += "\":";
-    body_ += value;
-  }
-  static std::string Quote(const std::wstring& text) {
-    std::string out = "\"";
-    for (wchar_t c : text) {
-      if (c == L'"' || c == L'\\') {
-        out += '\\';
-        out += static_cast<char>(c);
-      } else if (c >= 0x20 && c < 0x7f) {
-        out += static_cast<char>(c);
-      } else {
-        char escape[8];
-        std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c) & 0xffffu);
-        out += escape;
-      }
-    }
-    return out + "\"";
-  }
-  std::string body_;
-};
 
 // ---------------------------------------------------------------------------
 // Text helpers.

@@ -50,6 +50,7 @@ class Privacy(harness.QuorvelTestCase):
         self.assertEqual(len(texts), len(set(texts)), texts)
 
     def test_appending_to_marked_content_copies_the_entry_alone(self):
+        self.set_windows_clipboard("")  # a text an earlier test left would be captured first
         self.start_quorvel()
         self.start_other_app()
         self.set_windows_clipboard("entry")

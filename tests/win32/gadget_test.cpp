@@ -21,6 +21,7 @@
 #include "ui/win32_gadget.h"
 #include "ui/win32_layer.h"
 #include "ui/win32_listview.h"
+#include "ui/win32_text.h"
 #include "ui/win32_window.h"
 
 namespace quorvel {
@@ -50,7 +51,7 @@ std::u16string TextOf(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(
       static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return GadgetText(text);
+  return FromWide(text);
 }
 
 // The editor's text as EM_GETTEXTEX gives it: a line end as a lone CR.
@@ -61,7 +62,7 @@ std::u16string TextExOf(HWND editor) {
   const LRESULT copied = SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how),
                                       reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  return GadgetText(text);
+  return FromWide(text);
 }
 
 // Puts blocks of the given formats on the clipboard, as another program would.

@@ -12,6 +12,7 @@
 #include "ui/registry.h"
 #include "ui/win32_events.h"
 #include "ui/win32_layer.h"
+#include "ui/win32_post.h"
 
 namespace quorvel {
 namespace {
@@ -262,6 +263,27 @@ TEST_F(WindowTest, EachNewWindowBecomesTheGadgetParentUnlessAskedNot) {
 
   WindowClose(0);
   EXPECT_EQ(GadgetParentWindow(), nullptr);
+}
+
+TEST_F(WindowTest, TheLayerEndsWithEverythingItMadeAndStartsAgainClean) {
+  ASSERT_NE(WindowOpen(4, 0, 0, 200, 200, u"before", 0x10000000), 0);
+  HWND before = WindowHandle(4);
+  ASSERT_NE(ShortcutAdd(4, 'K' | ShortcutControl, 9), nullptr);
+  ASSERT_EQ(EventPost(EventMenuCommand, 0, 1, 0), 1);
+  LayerEnd();
+  EXPECT_FALSE(IsWindow(before));
+  EXPECT_EQ(WindowLookup(4), nullptr);
+  EXPECT_EQ(PostEventWindow(), nullptr);
+  EXPECT_EQ(EventPost(EventMenuCommand, 0, 2, 0), 0);
+
+  LayerStart();
+  EXPECT_EQ(WindowLookup(4), nullptr);
+  ASSERT_NE(PostEventWindow(), nullptr);
+  ASSERT_NE(WindowOpen(4, 0, 0, 200, 200, u"after", 0x10000000), 0);
+  // The reopened window's table holds the two Tab rows alone again.
+  const WindowRecord* record = WindowLookup(4);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(CopyAcceleratorTableW(record->accelerator.get(), nullptr, 0), 2);
 }
 
 }  // namespace
