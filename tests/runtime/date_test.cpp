@@ -132,46 +132,30 @@ TEST(DateFromParts, EveryDayAgainstCounter) {
   EXPECT_EQ(DateFromParts(year, month, day, 0, 0, 0), -1);
 }
 
-TEST(DateFields, NegativeGivesMinusOne) {
-  for (int64_t v : {int64_t{-1}, int64_t{-2}, int64_t{-86400}, kI64Min}) {
-    EXPECT_EQ(DateYear(v), -1) << v;
-    EXPECT_EQ(DateMonth(v), -1) << v;
-    EXPECT_EQ(DateDay(v), -1) << v;
-    EXPECT_EQ(DateHour(v), -1) << v;
-    EXPECT_EQ(DateMinute(v), -1) << v;
-    EXPECT_EQ(DateSecond(v), -1) << v;
+TEST(DateFields, BreakDown) {
+  struct Case {
+    int64_t date, year, month, day, hour, minute, second;
+  };
+  const Case cases[] = {
+      {0, 1970, 1, 1, 0, 0, 0},
+      {2147483647, 2038, 1, 19, 3, 14, 7},  // the last valid second
+      {kWorked, 2026, 12, 8, 1, 21, 55},
+      {951868799, 2000, 2, 29, 23, 59, 59},  // a leap day
+      // Any negative value gives -1 in every field.
+      {-1, -1, -1, -1, -1, -1, -1},
+      {-2, -1, -1, -1, -1, -1, -1},
+      {-86400, -1, -1, -1, -1, -1, -1},
+      {kI64Min, -1, -1, -1, -1, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.date);
+    EXPECT_EQ(DateYear(c.date), c.year);
+    EXPECT_EQ(DateMonth(c.date), c.month);
+    EXPECT_EQ(DateDay(c.date), c.day);
+    EXPECT_EQ(DateHour(c.date), c.hour);
+    EXPECT_EQ(DateMinute(c.date), c.minute);
+    EXPECT_EQ(DateSecond(c.date), c.second);
   }
-}
-
-TEST(DateFields, Epoch) {
-  EXPECT_EQ(DateYear(0), 1970);
-  EXPECT_EQ(DateMonth(0), 1);
-  EXPECT_EQ(DateDay(0), 1);
-  EXPECT_EQ(DateHour(0), 0);
-  EXPECT_EQ(DateMinute(0), 0);
-  EXPECT_EQ(DateSecond(0), 0);
-}
-
-TEST(DateFields, LastValidSecond) {
-  EXPECT_EQ(DateYear(2147483647), 2038);
-  EXPECT_EQ(DateMonth(2147483647), 1);
-  EXPECT_EQ(DateDay(2147483647), 19);
-  EXPECT_EQ(DateHour(2147483647), 3);
-  EXPECT_EQ(DateMinute(2147483647), 14);
-  EXPECT_EQ(DateSecond(2147483647), 7);
-}
-
-TEST(DateFields, WorkedValue) {
-  EXPECT_EQ(DateYear(kWorked), 2026);
-  EXPECT_EQ(DateMonth(kWorked), 12);
-  EXPECT_EQ(DateDay(kWorked), 8);
-  EXPECT_EQ(DateHour(kWorked), 1);
-  EXPECT_EQ(DateMinute(kWorked), 21);
-  EXPECT_EQ(DateSecond(kWorked), 55);
-  EXPECT_EQ(DateYear(951868799), 2000);
-  EXPECT_EQ(DateMonth(951868799), 2);
-  EXPECT_EQ(DateDay(951868799), 29);
-  EXPECT_EQ(DateHour(951868799), 23);
 }
 
 TEST(DateFields, BeyondValidRangeStillBreaksDown) {
