@@ -40,7 +40,7 @@ void Wipe(void* data, size_t bytes) {
 
 void FreeNode(Node* node) {
   Wipe(node, sizeof(Node) + node->TextBytes());
-  std::free(node);
+  TextBlockFree(node);
 }
 
 bool FitsLatin1(std::u16string_view text) {
@@ -184,7 +184,7 @@ bool HistoryList::Append(std::u16string_view text, const TextDigest& digest, Cap
   if ((entries_.size() + 1) * 4 > slots_.size() * 3 && !GrowIndex()) return false;
   const bool latin1 = FitsLatin1(text);
   const size_t bytes = text.size() * (latin1 ? 1 : 2);
-  void* block = std::malloc(sizeof(Node) + bytes);
+  void* block = TextBlockAllocate(sizeof(Node) + bytes);
   if (block == nullptr) return false;
 
   if (nextOrder_ == UINT32_MAX) Renumber();

@@ -4,9 +4,11 @@
 #include <time.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 
 #include "runtime/local.h"
+#include "runtime/text.h"
 
 namespace quorvel {
 namespace {
@@ -57,6 +59,10 @@ char16_t LowerCaseUnit(char16_t unit) {
 }
 
 }  // namespace
+
+void* TextBlockAllocate(std::size_t bytes) { return std::malloc(bytes); }
+
+void TextBlockFree(void* block) { std::free(block); }
 
 void LowerCaseTableFill(char16_t* table) {
   for (uint32_t unit = 0; unit < 0x10000; ++unit) {

@@ -34,6 +34,13 @@ char16_t TextFoldCase(char16_t unit);
 // Fills the case-folding table now rather than at the first search.
 void TextStart();
 
+// Memory for stored texts; null when there is none. On Windows it comes from
+// the process heap, where the system keeps its own small blocks (list lines,
+// copies of clipboard data): the gaps those leave behind are filled rather
+// than left empty. Elsewhere it is the C library's.
+void* TextBlockAllocate(std::size_t bytes);
+void TextBlockFree(void* block);
+
 // A pattern folded once and then searched for, ignoring letter case, in any
 // number of texts. Each search takes time linear in the text, whatever the
 // text and pattern hold: candidates are found by scanning for the units that

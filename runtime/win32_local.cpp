@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/local.h"
+#include "runtime/text.h"
 
 namespace quorvel {
 
@@ -13,6 +14,12 @@ LocalTime LocalClockRead() {
   GetLocalTime(&st);
   return LocalTime{st.wYear, st.wMonth, st.wDay,
                    st.wHour, st.wMinute, st.wSecond};
+}
+
+void* TextBlockAllocate(std::size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
+
+void TextBlockFree(void* block) {
+  if (block != nullptr) HeapFree(GetProcessHeap(), 0, block);
 }
 
 void LowerCaseTableFill(char16_t* table) {
