@@ -288,6 +288,10 @@ class Desktop:
         return path
 
 
+# The capture stamp at the end of a list line.
+STAMP = re.compile(r" «\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [AP]M»$")
+
+
 class QuorvelTestCase(unittest.TestCase):
     """Base class of the scenarios: one Desktop per test, everything started stopped after."""
 
@@ -315,6 +319,15 @@ class QuorvelTestCase(unittest.TestCase):
         if not last and fail:
             self.fail("timed out after %.1f s waiting for %s (last: %r)" % (timeout, what, last))
         return last
+
+    def texts(self):
+        """The list's lines without their stamps."""
+        return [STAMP.sub("", line) for line in self.list_items() or []]
+
+    @staticmethod
+    def read_log(process):
+        with open(process.log, encoding="utf-8", errors="replace") as f:
+            return f.read()
 
     @staticmethod
     def settle(seconds=0.5):

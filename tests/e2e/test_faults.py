@@ -7,7 +7,6 @@ import time
 
 import harness
 
-STAMP = re.compile(r" «\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [AP]M»$")
 STAMP_LENGTH = len(" «2024-05-01 01:45:00 PM»")
 
 
@@ -16,14 +15,6 @@ class Faults(harness.QuorvelTestCase):
         super().setUp()
         # The clipboard outlives the programs: start each test from a small text.
         self.set_windows_clipboard("")
-
-    def texts(self):
-        return [STAMP.sub("", line) for line in self.list_items() or []]
-
-    @staticmethod
-    def read_log(process):
-        with open(process.log, encoding="utf-8", errors="replace") as f:
-            return f.read()
 
     def run_source(self, *args, timeout=60):
         source = self.clip_source(*args)

@@ -12,7 +12,6 @@ import time
 
 import harness
 
-STAMP = re.compile(r" «\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [AP]M»$")
 
 # hostile.exe's attacks, in the groups run between two checks (see hostile.cpp).
 MESSAGE_ATTACKS = [
@@ -32,14 +31,6 @@ PLANTED_MARKER = "planted-loaded.txt"
 
 
 class Hostile(harness.QuorvelTestCase):
-    def texts(self):
-        return [STAMP.sub("", line) for line in self.list_items() or []]
-
-    @staticmethod
-    def read_log(process):
-        with open(process.log, encoding="utf-8", errors="replace") as f:
-            return f.read()
-
     def hostile(self, *attacks):
         if not harness.Config.hostile:
             self.skipTest("hostile.exe was not built")
