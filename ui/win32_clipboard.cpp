@@ -123,17 +123,22 @@ void ClipboardWatchEnd() {
 }
 
 bool ClipboardContentIsPrivate() {
-  // Presence alone is the signal for these two.
-  for (const wchar_t* name :
-       {L"ExcludeClipboardContentFromMonitorProcessing", L"Clipboard Viewer Ignore"}) {
-    const UINT format = RegisterClipboardFormatW(name);
-    if (format && IsClipboardFormatAvailable(format)) return true;
+  static constexpr const wchar_t* kMarkers[] = {L"ExcludeClipboardContentFromMonitorProcessing",
+                                                 L"Clipboard Viewer Ignore",
+                                                 L"CanIncludeInClipboardHistory"};
+  UINT* markers = Watch().markers;
+  for (int i = 0; i < 3; ++i) {
+    if (markers[i] == 0) markers[i] = RegisterClipboardFormatW(kMarkers[i]);
+  }
+  // Presence alone is the signal for the first two.
+  for (int i = 0; i < 2; ++i) {
+    if (markers[i] && IsClipboardFormatAvailable(markers[i])) return true;
   }
   // This one allows recording only when it holds a 32-bit value that is not
   // zero. Anything else that is there (an empty or shorter block, one that
   // cannot be fetched or locked) counts as private: a password stays out of
   // the history whenever its marker cannot be read.
-  const UINT format = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+  const UINT format = markers[2];
   if (!format) {
     Win32Failure("RegisterClipboardFormatW");
     return true;

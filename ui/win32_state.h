@@ -133,6 +133,9 @@ struct ClipboardPart {
   bool changed = true;
   uint32_t sequence = 0;
   ULONGLONG askedAt = 0;
+  // The privacy markers' format numbers, registered at the first read (0
+  // until then): the same for the whole session, so not asked on every read.
+  UINT markers[3] = {};
 };
 
 // win32_requester.cpp.
