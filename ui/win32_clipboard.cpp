@@ -65,6 +65,16 @@ std::u16string OpenClipboardText() {
   return text;
 }
 
+// The system may keep its own copy of the data another program put on the
+// clipboard until this process next opens it (Wine does, in the process
+// heap). Opening it again at once gives the copy back before the history and
+// the list allocate the captured entry, instead of leaving a hole between
+// their blocks on every capture. Holds the clipboard for one open and close;
+// when another program has it open, the copy simply waits for the next read.
+void ReleaseClipboardCopies() {
+  if (OpenClipboard(nullptr)) CloseClipboard();
+}
+
 ClipboardPart& Watch() { return Layer().clipboard; }
 
 constexpr wchar_t kWatchClass[] = L"QV_ClipboardWatch";
@@ -163,15 +173,19 @@ std::u16string ClipboardGetText() {
 bool ClipboardReadText(std::u16string& text, uint32_t* sequence) {
   text.clear();
   if (!OpenClipboardFor(nullptr)) return false;
-  const auto close = ClosingClipboard();
-  // Taken before any data is asked for: if the content is rendered on demand,
-  // that rendering may step the number, and is then read once more at most.
-  if (sequence) {
-    *sequence = GetClipboardSequenceNumber();
-    // The number kept by the watch may be older than the contents just read.
-    if (Watch().started) Watch().sequence = *sequence;
+  {
+    const auto close = ClosingClipboard();
+    // Taken before any data is asked for: if the content is rendered on
+    // demand, that rendering may step the number, and is then read once more
+    // at most.
+    if (sequence) {
+      *sequence = GetClipboardSequenceNumber();
+      // The number kept by the watch may be older than the contents just read.
+      if (Watch().started) Watch().sequence = *sequence;
+    }
+    if (!ClipboardContentIsPrivate()) text = OpenClipboardText();
   }
-  if (!ClipboardContentIsPrivate()) text = OpenClipboardText();
+  ReleaseClipboardCopies();
   return true;
 }
 
