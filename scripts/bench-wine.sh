@@ -3,7 +3,7 @@
 # their own (default build/bench-wine) with QUORVEL_BENCH_WINE on, starts that
 # folder's Wine desktop, runs bench/wine/bench_wine.py and stops the desktop.
 # Prints Markdown tables; they are also kept in BUILD/bench-wine/results.md.
-#   scripts/bench-wine.sh [BUILD_DIR] [--quick] [--only preview|memory|sizes|huge]
+#   scripts/bench-wine.sh [BUILD_DIR] [--quick] [--only preview|find|memory|sizes|huge]
 # Not part of the test command: the figures depend on the machine's load.
 set -euo pipefail
 cd "$(dirname "$0")/.."
