@@ -10,9 +10,9 @@ in the same run (bench_wine.py runs these after its own measures):
   10^5 entries (Ctrl+F answered, and F3) against a find that meets its match at
   once;
 - a text of 50 million characters (100 MB in UTF-16): how much the process grew
-  right after the capture and once another program set a small text (Wine keeps
-  its copy of the clipboard data in the reader until then), and the program's
-  own heap (quorvel_counted).
+  right after the capture and once another program set a small text (a reader
+  that does not give Wine's copy of the clipboard data back holds it until
+  then), its peak, and the heaps by kind (quorvel_counted).
 
 Resident sets are VmRSS of the Wine process in /proc/<pid>/status: Wine's
 GetProcessMemoryInfo answers no private-bytes figure on Linux, so the Linux side's
@@ -344,8 +344,8 @@ def report(r):
         if counted:
             row = counted[0]
             add("")
-            add("| quorvel_counted heaps (bytes in allocated blocks) | runtime (the program's own) | "
-                "process heap (system DLLs: list box, clipboard data) | all heaps |")
+            add("| quorvel_counted heaps (bytes in allocated blocks) | C runtime (the program's "
+                "indexes and buffers) | process heap (stored texts, list box, clipboard data) | all heaps |")
             add("|---|--:|--:|--:|")
             for label, key in (("growth right after the capture", "heap_captured"),
                                ("growth once another program set a small text", "heap_after")):

@@ -258,6 +258,10 @@ class Desktop:
         xclip.stdin.close()
         self._xclips.append(xclip)
 
+    def reap_x_clipboards(self):
+        """Forgets the xclips that ended (another client took the selection)."""
+        self._xclips = [x for x in self._xclips if x.poll() is None]
+
     def x_clipboard(self):
         r = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env,
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=10)
