@@ -16,15 +16,27 @@ struct HistoryEntry::Node {
   uint32_t hash;    // low word of the text's digest: where the index keeps it
   uint32_t order;   // rises from the oldest entry to the newest
   uint64_t length;  // in code units
-  CaptureTime time;
-  bool latin1;      // one byte per unit, else two
+  int32_t day;      // the capture time's fields (CaptureTime), packed
+  int8_t hour;
+  int8_t minute;
+  int8_t second;
+  // 0: two bytes a unit. Otherwise one byte a unit: a byte below 0x80 is that
+  // unit, and the others stand for the units window * 0x80 up (so window 1
+  // holds Latin-1 as it is).
+  uint8_t window;
 
-  [[nodiscard]] const char* Latin1Units() const { return reinterpret_cast<const char*>(this + 1); }
+  [[nodiscard]] const unsigned char* NarrowUnits() const {
+    return reinterpret_cast<const unsigned char*>(this + 1);
+  }
   [[nodiscard]] const char16_t* WideUnits() const {
     return reinterpret_cast<const char16_t*>(this + 1);
   }
-  [[nodiscard]] size_t TextBytes() const { return length * (latin1 ? 1 : 2); }
+  [[nodiscard]] size_t TextBytes() const { return length * (window != 0 ? 1 : 2); }
+  [[nodiscard]] char16_t Unit(unsigned char byte) const {
+    return static_cast<char16_t>(byte < 0x80 ? byte : (window << 7) | (byte & 0x7F));
+  }
 };
+static_assert(sizeof(HistoryEntry::Node) == 24, "the header of every stored text");
 
 namespace {
 
@@ -43,8 +55,19 @@ void FreeNode(Node* node) {
   TextBlockFree(node);
 }
 
-bool FitsLatin1(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x100; });
+// The window a text can be held in one byte a unit (see Node), or 0.
+uint8_t WindowOf(std::u16string_view text) {
+  unsigned window = 0;
+  for (const char16_t unit : text) {
+    if (unit < 0x80) continue;
+    if (window == 0) {
+      window = unit >> 7;
+      if (window > 0xFF) return 0;
+    } else if (unit >> 7 != window) {
+      return 0;
+    }
+  }
+  return static_cast<uint8_t>(window == 0 ? 1 : window);
 }
 
 char16_t* WriteTwoDigits(char16_t* out, int64_t value) {
@@ -100,40 +123,40 @@ void WriteStamp(CaptureTime time, char16_t (&out)[kStampLength]) {
 }
 
 std::u16string HistoryEntry::text() const {
-  if (!node_->latin1) return std::u16string(Wide());
-  const std::string_view units = Latin1();
-  std::u16string out(units.size(), u'\0');
-  std::transform(units.begin(), units.end(), out.begin(),
-                 [](char unit) { return static_cast<char16_t>(static_cast<unsigned char>(unit)); });
+  std::u16string out(node_->length, u'\0');
+  CopyUnits(0, out.size(), out.data());
   return out;
 }
 
 std::u16string HistoryEntry::stamp() const {
   char16_t units[kStampLength];
-  WriteStamp(node_->time, units);
+  WriteStamp(captured(), units);
   return std::u16string(units, kStampLength);
 }
 
 size_t HistoryEntry::size() const { return node_->length; }
-CaptureTime HistoryEntry::captured() const { return node_->time; }
-bool HistoryEntry::IsLatin1() const { return node_->latin1; }
-
-std::string_view HistoryEntry::Latin1() const {
-  return node_->latin1 ? std::string_view(node_->Latin1Units(), node_->length) : std::string_view();
+CaptureTime HistoryEntry::captured() const {
+  return CaptureTime{node_->day, node_->hour, node_->minute, node_->second};
 }
+size_t HistoryEntry::BytesPerUnit() const { return node_->window != 0 ? 1 : 2; }
 
-std::u16string_view HistoryEntry::Wide() const {
-  return node_->latin1 ? std::u16string_view()
-                       : std::u16string_view(node_->WideUnits(), node_->length);
+void HistoryEntry::CopyUnits(size_t from, size_t count, char16_t* out) const {
+  if (node_->window == 0) {
+    std::copy_n(node_->WideUnits() + from, count, out);
+    return;
+  }
+  const unsigned char* units = node_->NarrowUnits() + from;
+  const Node& node = *node_;
+  std::transform(units, units + count, out, [&node](unsigned char unit) { return node.Unit(unit); });
 }
 
 bool HistoryEntry::TextEquals(std::u16string_view other) const {
   if (other.size() != node_->length) return false;
-  if (!node_->latin1) return Wide() == other;
-  const std::string_view units = Latin1();
-  return std::equal(units.begin(), units.end(), other.begin(), [](char unit, char16_t wide) {
-    return static_cast<unsigned char>(unit) == wide;
-  });
+  if (node_->window == 0) return std::u16string_view(node_->WideUnits(), node_->length) == other;
+  const unsigned char* units = node_->NarrowUnits();
+  const Node& node = *node_;
+  return std::equal(units, units + node.length, other.begin(),
+                    [&node](unsigned char unit, char16_t wide) { return node.Unit(unit) == wide; });
 }
 
 HistoryList::~HistoryList() { Clear(); }
@@ -182,17 +205,20 @@ bool HistoryList::Append(std::u16string_view text, const TextDigest& digest, Cap
     }
   }
   if ((entries_.size() + 1) * 4 > slots_.size() * 3 && !GrowIndex()) return false;
-  const bool latin1 = FitsLatin1(text);
-  const size_t bytes = text.size() * (latin1 ? 1 : 2);
+  const uint8_t window = WindowOf(text);
+  const size_t bytes = text.size() * (window != 0 ? 1 : 2);
   void* block = TextBlockAllocate(sizeof(Node) + bytes);
   if (block == nullptr) return false;
 
   if (nextOrder_ == UINT32_MAX) Renumber();
-  Node* node = new (block) Node{static_cast<uint32_t>(digest.low), nextOrder_++, text.size(), time,
-                                latin1};
-  if (latin1) {
-    char* units = reinterpret_cast<char*>(node + 1);
-    for (size_t i = 0; i < text.size(); ++i) units[i] = static_cast<char>(text[i]);
+  Node* node = new (block) Node{static_cast<uint32_t>(digest.low), nextOrder_++, text.size(),
+                                time.day, time.hour, time.minute, time.second, window};
+  if (window != 0) {
+    auto* units = reinterpret_cast<unsigned char*>(node + 1);
+    for (size_t i = 0; i < text.size(); ++i) {
+      const char16_t unit = text[i];
+      units[i] = static_cast<unsigned char>(unit < 0x80 ? unit : 0x80 | (unit & 0x7F));
+    }
   } else if (bytes != 0) {
     std::memcpy(reinterpret_cast<char*>(node + 1), text.data(), bytes);
   }
@@ -255,24 +281,16 @@ std::u16string EntryDisplayLine(const HistoryEntry& entry) {
     shown = kLineTextLimit;
     cut = true;
     // Never end on the first half of a surrogate pair.
-    if (!entry.IsLatin1()) {
-      const char16_t last = entry.Wide()[shown - 1];
-      if (last >= 0xD800 && last <= 0xDBFF) --shown;
-    }
+    char16_t last = 0;
+    entry.CopyUnits(shown - 1, 1, &last);
+    if (last >= 0xD800 && last <= 0xDBFF) --shown;
   }
-  std::u16string line;
-  line.reserve(shown + 1 + kStampLength);
-  if (entry.IsLatin1()) {
-    for (char unit : entry.Latin1().substr(0, shown)) {
-      line.push_back(static_cast<char16_t>(static_cast<unsigned char>(unit)));
-    }
-  } else {
-    line.append(entry.Wide().substr(0, shown));
-  }
-  if (cut) line.push_back(u'\u2026');
+  std::u16string line(shown + (cut ? 1 : 0) + kStampLength, u'\0');
+  entry.CopyUnits(0, shown, line.data());
+  if (cut) line[shown] = u'\u2026';
   char16_t stamp[kStampLength];
   WriteStamp(entry.captured(), stamp);
-  line.append(stamp, kStampLength);
+  std::copy_n(stamp, kStampLength, line.end() - kStampLength);
   return line;
 }
 
@@ -285,28 +303,44 @@ LineSearch::LineSearch(std::u16string_view pattern) : pattern_(pattern) {
                                [last](char16_t unit) { return TextFoldCase(unit) == last; });
 }
 
+LineSearch::~LineSearch() {
+  WipeText(seam_);
+  WipeText(window_);
+}
+
 bool LineSearch::Contains(const HistoryEntry& entry) {
   const FoldedPattern& pattern = pattern_;
-  std::u16string& seam = seam_;
   if (pattern.Empty()) return false;
-  const size_t found =
-      entry.IsLatin1() ? pattern.FindInLatin1(entry.Latin1()) : pattern.FindIn(entry.Wide());
-  if (found != std::u16string_view::npos) return true;
+  const HistoryEntry::Node& node = *entry.node_;
+  if (node.window == 0) {
+    if (pattern.FindIn(std::u16string_view(node.WideUnits(), node.length)) != std::u16string_view::npos) {
+      return true;
+    }
+  } else if (node.window == 1) {
+    const std::string_view units(reinterpret_cast<const char*>(node.NarrowUnits()), node.length);
+    if (pattern.FindInLatin1(units) != std::u16string_view::npos) return true;
+  } else {
+    // Read out in stretches that overlap by one unit less than the pattern,
+    // so that every match lies wholly in one of them.
+    constexpr size_t kStretch = size_t{1} << 15;
+    const size_t overlap = pattern.Size() - 1;
+    for (size_t from = 0; from < node.length; from += kStretch) {
+      const size_t count = std::min(node.length - from, kStretch + overlap);
+      window_.resize(count);
+      entry.CopyUnits(from, count, window_.data());
+      if (pattern.FindIn(window_) != std::u16string_view::npos) return true;
+      if (from + count == node.length) break;
+    }
+  }
   if (!mayReachStamp_) return false;
   // A match that starts in the text and runs on into the stamp.
-  const size_t tail = std::min(entry.size(), pattern.Size() - 1);
-  seam.clear();
-  if (entry.IsLatin1()) {
-    for (char unit : entry.Latin1().substr(entry.size() - tail)) {
-      seam.push_back(static_cast<char16_t>(static_cast<unsigned char>(unit)));
-    }
-  } else {
-    seam.append(entry.Wide().substr(entry.size() - tail));
-  }
+  const size_t tail = std::min<size_t>(node.length, pattern.Size() - 1);
+  seam_.resize(tail + kStampLength);
+  entry.CopyUnits(node.length - tail, tail, seam_.data());
   char16_t stamp[kStampLength];
   WriteStamp(entry.captured(), stamp);
-  seam.append(stamp, kStampLength);
-  return pattern.FindIn(seam) != std::u16string_view::npos;
+  std::copy_n(stamp, kStampLength, seam_.begin() + static_cast<ptrdiff_t>(tail));
+  return pattern.FindIn(seam_) != std::u16string_view::npos;
 }
 
 void WipeText(std::u16string& text) {

@@ -2,7 +2,9 @@
 // stamp of its first capture, and the list line that shows it.
 //
 // Each text is held once, in one block of its own: one byte per code unit
-// when every unit is below 256 (most text), two otherwise. An index by a
+// when every unit is below 128 or in one aligned run of 128 units (Latin-1,
+// Cyrillic, Greek, Hebrew and other alphabets without their neighbours'
+// punctuation), two otherwise. An index by a
 // keyed hash of the text finds a known text without walking the history, and
 // the capture time is kept as the clock read it, its stamp written out only
 // when a line is built (always the same text).
@@ -47,17 +49,18 @@ class HistoryEntry {
   [[nodiscard]] std::u16string stamp() const;  // the stamp of the first capture
   [[nodiscard]] size_t size() const;           // of the text, in code units
   [[nodiscard]] CaptureTime captured() const;
-  // True when the text is held one byte per unit; then Latin1() holds it,
-  // otherwise Wide() does.
-  [[nodiscard]] bool IsLatin1() const;
-  [[nodiscard]] std::string_view Latin1() const;
-  [[nodiscard]] std::u16string_view Wide() const;
+  // 1 when the text is held one byte per unit, 2 when two.
+  [[nodiscard]] size_t BytesPerUnit() const;
   [[nodiscard]] bool TextEquals(std::u16string_view other) const;
+  // Copies count units of the text from unit from on into out (both within
+  // the text).
+  void CopyUnits(size_t from, size_t count, char16_t* out) const;
 
   struct Node;  // the stored block, private to history.cpp
 
  private:
   friend class HistoryList;
+  friend class LineSearch;
   explicit HistoryEntry(const Node* node) : node_(node) {}
   const Node* node_;
 };
@@ -128,6 +131,9 @@ std::u16string EntryDisplayLine(const HistoryEntry& entry);
 class LineSearch {
  public:
   explicit LineSearch(std::u16string_view pattern);
+  ~LineSearch();  // overwrites what it read out of the texts
+  LineSearch(const LineSearch&) = delete;
+  LineSearch& operator=(const LineSearch&) = delete;
   // True when the entry's line contains the pattern; never for the empty one.
   [[nodiscard]] bool Contains(const HistoryEntry& entry);
 
@@ -135,6 +141,7 @@ class LineSearch {
   FoldedPattern pattern_;
   bool mayReachStamp_ = false;  // the pattern ends on a unit that stamps hold
   std::u16string seam_;
+  std::u16string window_;  // a stretch of a text held one byte a unit, read out
 };
 
 // Overwrites a text that may be private, then gives its memory back.

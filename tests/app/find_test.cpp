@@ -131,6 +131,36 @@ TEST_F(Find, IgnoresCaseBeyondAscii) {
   EXPECT_EQ(platform.ListSelection(), 2) << "ß does not match SS";
 }
 
+// Texts held one byte a unit in a run of 128 units other than Latin-1's, and
+// one that mixes runs and is held two bytes a unit.
+TEST_F(Find, SearchesTextsHeldInEveryForm) {
+  Start();
+  Copy(u"Привет мир");
+  Copy(u"«мир»");
+  // Past the stretches the search reads such a text in, across their edges.
+  std::u16string longText(100000, u'ж');
+  longText.replace(32768 - 3, 6, u"иглаxy");
+  longText.replace(65536 + 32768 - 1, 3, u"ёжЁ");
+  Copy(longText);
+  ShowWindow();
+  Search(u"пРИВЕТ М");
+  EXPECT_EQ(platform.ListSelection(), 0);
+  Search(u"МИР»");
+  EXPECT_EQ(platform.ListSelection(), 1);
+  Search(u"ИГЛАXY");
+  EXPECT_EQ(platform.ListSelection(), 2);
+  Search(u"ЖЁЖЁЖ");
+  EXPECT_EQ(platform.ListSelection(), 2);
+  Search(u"ЖЖ «20");
+  EXPECT_EQ(platform.ListSelection(), 2);
+  Search(u"жжжжиглаxЖ");
+  EXPECT_EQ(platform.ListSelection(), 2) << "no match: the selection stays";
+  // Read back exactly, in the list too.
+  EXPECT_EQ(Texts()[2], longText);
+  EXPECT_EQ(Texts()[1], u"«мир»");
+  ExpectListInStep();
+}
+
 TEST_F(Find, WorksOnTheHiddenListDuringThePreview) {
   StartWithFruit();
   platform.GadgetSetState(kListView, 1);
