@@ -321,11 +321,13 @@ bool LineSearch::Contains(const HistoryEntry& entry) {
     if (pattern.FindInLatin1(units) != std::u16string_view::npos) return true;
   } else {
     // Read out in stretches that overlap by one unit less than the pattern,
-    // so that every match lies wholly in one of them.
-    constexpr size_t kStretch = size_t{1} << 15;
+    // so that every match lies wholly in one of them; a stretch is at least
+    // four times the overlap, so that a long pattern reads each unit at most
+    // 1.25 times.
     const size_t overlap = pattern.Size() - 1;
-    for (size_t from = 0; from < node.length; from += kStretch) {
-      const size_t count = std::min(node.length - from, kStretch + overlap);
+    const size_t stretch = std::max(size_t{1} << 15, overlap * 4);
+    for (size_t from = 0; from < node.length; from += stretch) {
+      const size_t count = std::min(node.length - from, stretch + overlap);
       window_.resize(count);
       entry.CopyUnits(from, count, window_.data());
       if (pattern.FindIn(window_) != std::u16string_view::npos) return true;

@@ -119,9 +119,36 @@ void BM_FindStepNoMatch(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * lineBytes);
 }
 
+// One entry of 50 million units that keeps almost matching a pattern of
+// 1,001 units, in each form the history holds a text in: one byte a unit
+// (Latin-1 letters), one byte a unit beyond Latin-1 (Cyrillic letters, read
+// out in stretches) and two bytes a unit (both alphabets).
+void BM_LineSearchAlmostMatching(benchmark::State& state) {
+  const char16_t letter = state.range(0) == 0 ? u'\u00C0' : u'\u0416';
+  std::u16string text(50'000'000, letter);
+  if (state.range(0) == 2) text[0] = u'\u00C0';
+  HistoryList history;
+  if (!history.Append(text, DigestOf(text), CaptureTime{})) {
+    state.SkipWithError("no memory for the entry");
+    return;
+  }
+  const std::u16string pattern = std::u16string(1000, text.back()) + u"b";
+  WipeText(text);
+  bool found = true;
+  for (auto _ : state) {
+    LineSearch search(pattern);
+    found = search.Contains(history.At(0));
+    benchmark::DoNotOptimize(found);
+  }
+  if (found) state.SkipWithError("found a pattern that is not there");
+  state.counters["bytes_per_unit"] = static_cast<double>(history.At(0).BytesPerUnit());
+  state.SetItemsProcessed(state.iterations() * 50'000'000);
+}
+
 BENCHMARK(BM_CaptureNew)->RangeMultiplier(10)->Range(1000, 1000000);
 BENCHMARK(BM_CaptureKnownMiddle)->RangeMultiplier(10)->Range(1000, 100000);
 BENCHMARK(BM_FindStepNoMatch)->RangeMultiplier(10)->Range(1000, 100000);
+BENCHMARK(BM_LineSearchAlmostMatching)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
