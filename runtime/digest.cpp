@@ -46,8 +46,7 @@ struct State {
   }
 };
 
-template <typename Unit>
-TextDigest Digest(const Unit* units, size_t count) {
+TextDigest Digest(const char16_t* units, size_t count) {
   const Key& key = ProcessKey();
   State s{key.k0 ^ 0x736f6d6570736575ULL, key.k1 ^ 0x646f72616e646f6dULL ^ 0xee,
           key.k0 ^ 0x6c7967656e657261ULL, key.k1 ^ 0x7465646279746573ULL};
@@ -76,9 +75,5 @@ TextDigest Digest(const Unit* units, size_t count) {
 }  // namespace
 
 TextDigest DigestOf(std::u16string_view text) { return Digest(text.data(), text.size()); }
-
-TextDigest DigestOfLatin1(std::string_view units) {
-  return Digest(reinterpret_cast<const unsigned char*>(units.data()), units.size());
-}
 
 }  // namespace quorvel

@@ -19,8 +19,5 @@ struct TextDigest {
 
 // The digest of a text of UTF-16 code units.
 TextDigest DigestOf(std::u16string_view text);
-// The digest of a text kept one byte per code unit (every unit below 256):
-// the same as DigestOf of the same units in UTF-16.
-TextDigest DigestOfLatin1(std::string_view units);
 
 }  // namespace quorvel
