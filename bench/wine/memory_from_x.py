@@ -28,7 +28,9 @@ ALPHABETS = {"latin": "abcdefghijklmnopqrstuvwxyz",
 
 
 def count_lines(desktop):
-    state = desktop.probe("list", title=harness.QUORVEL_TITLE, cls=harness.QUORVEL_CLASS)
+    # Reading 10^4 lines from another process takes a while on a busy machine.
+    state = desktop.probe("list", title=harness.QUORVEL_TITLE, cls=harness.QUORVEL_CLASS,
+                          timeout=180)
     return len(state.get("items") or [])
 
 
