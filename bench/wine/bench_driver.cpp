@@ -256,6 +256,20 @@ int64_t WaitForListAbove(HWND list, long long count, DWORD pollMs, DWORD timeout
   }
 }
 
+bool ReportSelectionMove(HWND list, long long before, int64_t t0, DWORD timeoutMs, Json& json) {
+  long long selected = before;
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (selected == before && GetTickCount64() < end) {
+    selected = Ask(list, LB_GETCURSEL, timeoutMs);
+    if (selected == before) Pause(1);
+  }
+  json.Int("selected_before", before);
+  json.Int("selected", selected);
+  json.Int("count", Ask(list, LB_GETCOUNT));
+  json.Int("find_us", Micros(Ticks() - t0));
+  return selected != before;
+}
+
 // ---------------------------------------------------------------------------
 // Commands. Each fills json and returns true when it did its thing.
 
@@ -491,17 +505,7 @@ bool CmdFind(const std::vector<std::wstring>& args, Json& json) {
   const int64_t t0 = Ticks();
   SendMessageTimeoutW(GetDlgItem(dialog, kRequesterOkId), BM_CLICK, 0, 0, SMTO_NORMAL, 5000,
                       &ignored);
-  long long selected = before;
-  const ULONGLONG findEnd = GetTickCount64() + 120000;
-  while (selected == before && GetTickCount64() < findEnd) {
-    selected = Ask(list, LB_GETCURSEL, 120000);
-    if (selected == before) Pause(1);
-  }
-  json.Int("selected_before", before);
-  json.Int("selected", selected);
-  json.Int("count", Ask(list, LB_GETCOUNT));
-  json.Int("find_us", Micros(Ticks() - t0));
-  return selected != before;
+  return ReportSelectionMove(list, before, t0, 120000, json);
 }
 
 // Keys as the user presses them: pressed in order, released in reverse. They

@@ -47,6 +47,11 @@ SetTimes SetText(const std::wstring& text);
 int64_t WaitForListAbove(HWND list, long long count, DWORD pollMs, DWORD timeoutMs,
                          long long* seen = nullptr);
 
+// Waits until the list's selection leaves before (or timeoutMs passed), then
+// writes the selection before and after, the count and the time since t0;
+// true when the selection moved.
+bool ReportSelectionMove(HWND list, long long before, int64_t t0, DWORD timeoutMs, Json& json);
+
 // The commands of driver_scale.cpp (memory, large histories, find, a huge
 // text); each fills json and returns true when it did its thing.
 bool CmdFeed(const std::vector<std::wstring>& args, Json& json);

@@ -395,16 +395,7 @@ bool CmdFindNext(const std::vector<std::wstring>& args, Json& json) {
   keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
   const int64_t t0 = Ticks();
   const bool sent = SendInput(2, keys, sizeof(INPUT)) == 2;
-  long long selected = before;
-  const ULONGLONG end = GetTickCount64() + 60000;
-  while (sent && selected == before && GetTickCount64() < end) {
-    selected = Ask(list, LB_GETCURSEL, 60000);
-    if (selected == before) Pause(1);
-  }
-  json.Int("selected_before", before);
-  json.Int("selected", selected);
-  json.Int("count", Ask(list, LB_GETCOUNT));
-  json.Int("find_us", Micros(Ticks() - t0));
+  const bool moved = ReportSelectionMove(list, before, t0, sent ? 60000 : 0, json) && sent;
   if (counters) {
     // Inside Quorvel: the key's command taken from the loop, and the selection set.
     json.Int("command_us", Micros(counters->lastCommandTicks - t0));
@@ -412,7 +403,7 @@ bool CmdFindNext(const std::vector<std::wstring>& args, Json& json) {
     json.Int("item_count_calls", counters->itemCountCalls - callsBefore);
     UnmapViewOfFile(counters);
   }
-  return before == from && selected != before;
+  return before == from && moved;
 }
 
 }  // namespace quorvel::bench
