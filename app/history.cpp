@@ -319,7 +319,7 @@ bool LineSearch::Contains(const HistoryEntry& entry) {
   } else if (node.window == 1) {
     const std::string_view units(reinterpret_cast<const char*>(node.NarrowUnits()), node.length);
     if (pattern.FindInLatin1(units) != std::u16string_view::npos) return true;
-  } else {
+  } else if (pattern.Size() <= node.length) {
     // Read out in stretches that overlap by one unit less than the pattern,
     // so that every match lies wholly in one of them; a stretch is at least
     // four times the overlap, so that a long pattern reads each unit at most
@@ -334,7 +334,7 @@ bool LineSearch::Contains(const HistoryEntry& entry) {
       if (from + count == node.length) break;
     }
   }
-  if (!mayReachStamp_) return false;
+  if (!mayReachStamp_ || pattern.Size() > node.length + kStampLength) return false;
   // A match that starts in the text and runs on into the stamp.
   const size_t tail = std::min<size_t>(node.length, pattern.Size() - 1);
   seam_.resize(tail + kStampLength);
