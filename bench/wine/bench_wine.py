@@ -34,14 +34,6 @@ TEN_MB = 10 * 1024 * 1024
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 
-class Helpers(harness.QuorvelTestCase):
-    """The harness's helpers (focus, hot key, keys, probe), used outside a test run:
-    a failed wait raises AssertionError, which ends the benchmark."""
-
-    def runTest(self):  # unittest needs one; never run
-        pass
-
-
 # --- processes of the desktop ----------------------------------------------------
 
 def prefix_processes(prefix):
@@ -127,8 +119,7 @@ class Bench:
         harness.Config.other_app = self.path("tests/e2e/other_app.exe")
         self.desktop = harness.Desktop(self.build, self.workdir)
         self.prefix = self.desktop.env["WINEPREFIX"]
-        self.helpers = Helpers()
-        self.helpers.desktop = self.desktop
+        self.helpers = harness.Session(self.desktop)
         self.exes = {
             "quorvel.exe": self.path("app/quorvel.exe"),
             "quorvel_counted": self.path("bench/wine/quorvel_counted.exe"),

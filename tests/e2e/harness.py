@@ -32,7 +32,8 @@ when no fixture did)::
 The same values may come from the environment: QUORVEL_BUILD_DIR, QUORVEL_EXE,
 QUORVEL_PROBE, QUORVEL_OTHER_APP, QUORVEL_CLIP_SOURCE, QUORVEL_HOSTILE, QUORVEL_PLANTED_DLL.
 
-API (methods of QuorvelTestCase; ``self.desktop`` is the Desktop underneath):
+API (methods of Session, which QuorvelTestCase is too; ``self.desktop`` is the Desktop underneath;
+a benchmark makes ``Session(Desktop(build_dir, workdir))`` itself):
 
 Programs (each started program is stopped by pid when the test ends):
     start_quorvel(exe=None)             -> WineProcess; waits for its (hidden) window.
@@ -72,6 +73,11 @@ Keys and the X side:
                           (X "\\n" arrives as "\\r\\n")
     x_clipboard()         xclip -o (None when nobody owns the clipboard)
     screenshot(name)      PNG of the whole screen in the test's work folder
+
+Capture:
+    capture(text)         X clipboard, then waits for the text's line at the bottom of the list (returns it)
+    start_with_clipboard(text) -> (line, before, after): quorvel.exe started on that clipboard text
+    parse_line(line)      module function: (text, stamp datetime) of a list line; windows_text(text)
 
 Waiting:
     wait_for(predicate, what, timeout=10, fail=True) -> the predicate's first truthy value;
@@ -292,21 +298,39 @@ class Desktop:
         return path
 
 
+def _check(condition, message):
+    """Fails the scenario (or ends a benchmark) with message unless condition holds."""
+    if not condition:
+        raise AssertionError(message)
+
+
 # The capture stamp at the end of a list line.
 STAMP = re.compile(r" «\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [AP]M»$")
+# A whole list line: the entry's text, a blank, then «yyyy-mm-dd hh:mm:ss AM|PM».
+LINE = re.compile(r"(?P<text>.*) «(?P<stamp>\d{4}-\d\d-\d\d (?:0[1-9]|1[0-2]):[0-5]\d:[0-5]\d [AP]M)»",
+                  re.DOTALL)
 
 
-class QuorvelTestCase(unittest.TestCase):
-    """Base class of the scenarios: one Desktop per test, everything started stopped after."""
+def parse_line(line):
+    """(text, stamp as a datetime) of a list line; fails on anything else, an hour
+    outside 01..12 of the 12-hour clock included."""
+    match = LINE.fullmatch(line)
+    _check(match, "not a list line: %r" % line)
+    return match["text"], datetime.datetime.strptime(match["stamp"], "%Y-%m-%d %I:%M:%S %p")
 
-    def setUp(self):
-        if not Config.build_dir:
-            raise RuntimeError("no build folder given (--build-dir or QUORVEL_BUILD_DIR)")
-        workdir = os.path.join(os.path.abspath(Config.build_dir), "e2e-runs", self.id())
-        shutil.rmtree(workdir, ignore_errors=True)
-        os.makedirs(workdir)
-        self.desktop = Desktop(Config.build_dir, workdir)
-        self.addCleanup(self.desktop.stop_all)
+
+def windows_text(text):
+    """The text as a Windows program reads it from the X clipboard."""
+    return text.replace("\r\n", "\n").replace("\n", "\r\n")
+
+
+class Session:
+    """What a scenario or a benchmark does with quorvel.exe on one Desktop: start programs,
+    look from outside, press keys, wait. A failed wait or check raises AssertionError,
+    which fails a test and ends a benchmark."""
+
+    def __init__(self, desktop):
+        self.desktop = desktop
 
     # Waiting ----------------------------------------------------------------
 
@@ -321,12 +345,36 @@ class QuorvelTestCase(unittest.TestCase):
                 break
             time.sleep(interval)
         if not last and fail:
-            self.fail("timed out after %.1f s waiting for %s (last: %r)" % (timeout, what, last))
+            _check(False, "timed out after %.1f s waiting for %s (last: %r)" % (timeout, what, last))
         return last
 
     def texts(self):
         """The list's lines without their stamps."""
         return [STAMP.sub("", line) for line in self.list_items() or []]
+
+    def capture(self, text):
+        """Copies text as an X program would and waits for it at the bottom of the
+        list; returns its list line."""
+        self.set_clipboard(text)
+        expected = windows_text(text)
+
+        def last_line():
+            items = self.list_items() or []
+            return items[-1] if items and parse_line(items[-1])[0] == expected else None
+        return self.wait_for(last_line, "%r captured at the bottom" % text)
+
+    def start_with_clipboard(self, text):
+        """Starts quorvel.exe with text on the clipboard and waits for it to be the one
+        entry, selected. Returns its line and the local clock read just before the
+        start and just after the capture."""
+        self.set_clipboard(text)
+        before = self.local_now()
+        self.start_quorvel()
+        self.wait_for(lambda: self.list_state().get("count") == 1, "the start-up text")
+        after = self.local_now()
+        state = self.list_state()
+        _check(state["selected"] == 0, "the first entry is selected: %r" % (state,))
+        return state["items"][0], before, after
 
     @staticmethod
     def read_log(process):
@@ -342,14 +390,14 @@ class QuorvelTestCase(unittest.TestCase):
     def start_quorvel(self, exe=None):
         """Starts quorvel.exe (or a copy of it at exe) and waits for its hidden window."""
         if not Config.quorvel:
-            self.skipTest("quorvel.exe was not built")
+            raise unittest.SkipTest("quorvel.exe was not built")
         # A window left by an earlier run would be mistaken for ours.
         self.wait_for(lambda: not self.main_window()["found"], "no quorvel window left from before")
         app = self.desktop.start(exe or Config.quorvel, name="quorvel")
         found = self.desktop.probe("window", title=QUORVEL_TITLE, cls=QUORVEL_CLASS, wait_ms=15000,
                                    timeout=30)
         if not found.get("found"):
-            self.fail("quorvel.exe showed no window (running: %s, log: %s)" % (app.running(), app.log))
+            _check(False, "quorvel.exe showed no window (running: %s, log: %s)" % (app.running(), app.log))
         return app
 
     def start_other_app(self, title="other app", *args, focus=True):
@@ -357,7 +405,7 @@ class QuorvelTestCase(unittest.TestCase):
                                      name="other_app-" + title.replace(" ", "_"))
         found = self.desktop.probe("window", title=title, cls=OTHER_APP_CLASS, wait_ms=15000, timeout=30)
         if not found.get("found"):
-            self.fail("other_app.exe showed no window (log: %s)" % process.log)
+            _check(False, "other_app.exe showed no window (log: %s)" % process.log)
         if focus:
             self.focus_other_app(title)
         return process
@@ -397,7 +445,7 @@ class QuorvelTestCase(unittest.TestCase):
             seen.append(self.x_focus_name())
             return seen[-1] == title
         if not self.wait_for(focused, "X focus on %r" % title, timeout=5, interval=0.2, fail=False):
-            self.fail("X focus on %r, not on %r" % (seen[-1], title))
+            _check(False, "X focus on %r, not on %r" % (seen[-1], title))
 
     def x_focus_name(self):
         """The title of the X window with the keyboard focus ("" if it has none)."""
@@ -451,13 +499,13 @@ class QuorvelTestCase(unittest.TestCase):
 
     def set_windows_clipboard(self, text):
         result = self.desktop.probe("clip-set", file=self.desktop.text_file(text))
-        self.assertTrue(result.get("ok"), "the probe could not set the clipboard: %r" % (result,))
+        _check(result.get("ok"), "the probe could not set the clipboard: %r" % (result,))
         return result
 
     def clip_source(self, *args, name="clip_source"):
         """Starts clip_source.exe (see there) as another program writing the clipboard."""
         if not Config.clip_source:
-            self.skipTest("clip_source.exe was not built")
+            raise unittest.SkipTest("clip_source.exe was not built")
         return self.desktop.start(Config.clip_source, *[str(a) for a in args], name=name)
 
     def send_input(self, *chords):
@@ -467,15 +515,15 @@ class QuorvelTestCase(unittest.TestCase):
 
     def key(self, *chords):
         r = self.desktop.xdotool("key", "--delay", "40", *chords)
-        self.assertEqual(r.returncode, 0, r.stderr)
+        _check(r.returncode == 0, r.stderr)
 
     def hotkey(self):
         self.key("alt+grave")
 
     def type_ascii(self, text):
-        self.assertTrue(all(32 <= ord(c) < 127 for c in text), "type_ascii takes ASCII only")
+        _check(all(32 <= ord(c) < 127 for c in text), "type_ascii takes ASCII only")
         r = self.desktop.xdotool("type", "--delay", "30", text)
-        self.assertEqual(r.returncode, 0, r.stderr)
+        _check(r.returncode == 0, r.stderr)
 
     def set_clipboard(self, text, wait=True):
         """Sets the X clipboard, as another X program would; with wait, returns once a
@@ -494,6 +542,19 @@ class QuorvelTestCase(unittest.TestCase):
 
     def screenshot(self, name):
         return self.desktop.screenshot(name)
+
+
+class QuorvelTestCase(unittest.TestCase, Session):
+    """Base class of the scenarios: one Desktop per test, everything started stopped after."""
+
+    def setUp(self):
+        if not Config.build_dir:
+            raise RuntimeError("no build folder given (--build-dir or QUORVEL_BUILD_DIR)")
+        workdir = os.path.join(os.path.abspath(Config.build_dir), "e2e-runs", self.id())
+        shutil.rmtree(workdir, ignore_errors=True)
+        os.makedirs(workdir)
+        Session.__init__(self, Desktop(Config.build_dir, workdir))
+        self.addCleanup(self.desktop.stop_all)
 
 
 def main():

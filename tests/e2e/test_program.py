@@ -3,28 +3,15 @@ stamps, the hot key showing and hiding the window over another program, the exit
 question, a second copy that cannot get the hot key, and the exe's resources and
 icon."""
 
-import datetime
 import os
 import re
 import struct
 
 import harness
+from harness import parse_line
 
 ICO = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "app", "quorvel.ico")
 ICON_SIDES = [16, 20, 24, 32, 40, 48, 64, 256]
-
-# A list line: the entry's text, a blank, then «yyyy-mm-dd hh:mm:ss AM|PM».
-LINE = re.compile(r"(?P<text>.*) «(?P<stamp>\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [AP]M)»", re.DOTALL)
-
-
-def parse_line(line):
-    """(text, stamp as a datetime) of a list line; fails on a malformed line,
-    including an hour outside 01..12 of the 12-hour clock."""
-    match = LINE.fullmatch(line)
-    if not match:
-        raise AssertionError("not a list line: %r" % line)
-    return match["text"], datetime.datetime.strptime(match["stamp"], "%Y-%m-%d %I:%M:%S %p")
-
 
 VK_OEM_3 = 0xC0  # the key at scan code 0x29 on the US layout (`)
 
@@ -64,16 +51,10 @@ class Program(harness.QuorvelTestCase):
     def texts(self):
         return [parse_line(line)[0] for line in self.list_items() or []]
 
-    def capture(self, text):
-        """Puts text on the X clipboard and waits for it at the bottom of the list.
-        Returns its list line and the local clock read just before and just after."""
+    def capture_timed(self, text):
+        """capture(text), and the local clock read just before and just after."""
         before = self.local_now()
-        self.set_clipboard(text)
-
-        def last_line():
-            items = self.list_items() or []
-            return items[-1] if items and parse_line(items[-1])[0] == text else None
-        line = self.wait_for(last_line, "%r captured" % text)
+        line = self.capture(text)
         return line, before, self.local_now()
 
     def assert_stamped_between(self, line, before, after):
@@ -99,29 +80,22 @@ class Program(harness.QuorvelTestCase):
         # Wine takes each process's time zone from TZ. Far from UTC (+14 h), a stamp
         # read from the UTC clock instead of the local one shows.
         self.desktop.env["TZ"] = "Pacific/Kiritimati"
-        self.set_clipboard("on the clipboard at start")
-        before = self.local_now()
-        self.start_quorvel()
-        self.wait_for(lambda: self.list_state().get("count") == 1, "the start-up text")
-        after = self.local_now()
-        state = self.list_state()
+        line, before, after = self.start_with_clipboard("on the clipboard at start")
         self.assertEqual(self.texts(), ["on the clipboard at start"])
-        self.assertEqual(state["selected"], 0, "the first entry is selected")
-        self.assert_stamped_between(state["items"][0], before, after)
-        self.assertEqual(parse_line(state["items"][0])[1].date(), after.date(),
-                         "stamped with today's local date")
+        self.assert_stamped_between(line, before, after)
+        self.assertEqual(parse_line(line)[1].date(), after.date(), "stamped with today's local date")
 
         # Case and non-ASCII text are compared exactly: each is its own entry.
         added = ["alpha", "Alpha", "Grüße 日本 😀", "x y"]
         for text in added:
-            line, before, after = self.capture(text)
+            line, before, after = self.capture_timed(text)
             self.assert_stamped_between(line, before, after)
         self.assertEqual(self.texts(), ["on the clipboard at start"] + added)
         self.assertEqual(self.list_state()["selected"], 0, "capturing leaves the selection")
 
     def test_a_recopied_text_moves_to_the_bottom_with_its_first_stamp(self):
         self.start_quorvel()
-        lines = {text: self.capture(text)[0] for text in ("one", "two", "three")}
+        lines = {text: self.capture(text) for text in ("one", "two", "three")}
         # Let the clock pass the first stamp, so that a new stamp would show.
         first = parse_line(lines["one"])[1]
         self.wait_for(lambda: self.local_now() > first, "the clock to move on")

@@ -3,30 +3,11 @@ while it is hidden, the window called up with the hot key, entries copied back,
 appended, deleted and cleared, one entry previewed in the editor, the list
 searched, and the window closed. Each scenario starts its own quorvel.exe."""
 
-import datetime
-import re
 import shutil
 import subprocess
 
 import harness
-
-# A list line: the entry's text, a blank, then «yyyy-mm-dd hh:mm:ss AM|PM».
-LINE = re.compile(r"(?P<text>.*) «(?P<stamp>\d{4}-\d\d-\d\d (?:0[1-9]|1[0-2]):[0-5]\d:[0-5]\d [AP]M)»",
-                  re.DOTALL)
-
-
-def split_line(line):
-    """(text, stamp as a datetime) of a list line; fails on anything else."""
-    match = LINE.fullmatch(line)
-    if not match:
-        raise AssertionError("not a list line: %r" % line)
-    return match["text"], datetime.datetime.strptime(match["stamp"], "%Y-%m-%d %I:%M:%S %p")
-
-
-def windows_text(text):
-    """The text as a Windows program reads it from the X clipboard."""
-    return text.replace("\r\n", "\n").replace("\n", "\r\n")
-
+from harness import parse_line, windows_text
 
 class Walkthrough(harness.QuorvelTestCase):
     def setUp(self):
@@ -37,24 +18,13 @@ class Walkthrough(harness.QuorvelTestCase):
     # Helpers -------------------------------------------------------------------
 
     def texts(self):
-        return [split_line(line)[0] for line in self.list_items() or []]
+        return [parse_line(line)[0] for line in self.list_items() or []]
 
     def lines_by_text(self):
-        return {split_line(line)[0]: line for line in self.list_items() or []}
+        return {parse_line(line)[0]: line for line in self.list_items() or []}
 
     def selected(self):
         return self.list_state().get("selected")
-
-    def capture(self, text):
-        """Copies text (as another program would) and waits for it at the bottom of
-        the list; returns its list line."""
-        self.set_clipboard(text)
-        expected = windows_text(text)
-
-        def last_line():
-            items = self.list_items() or []
-            return items[-1] if items and split_line(items[-1])[0] == expected else None
-        return self.wait_for(last_line, "%r captured at the bottom" % text)
 
     def wait_texts(self, expected, what):
         self.wait_for(lambda: self.texts() == expected, what)
@@ -101,14 +71,8 @@ class Walkthrough(harness.QuorvelTestCase):
 
     def test_captured_texts_and_copying_one_back(self):
         # A text already on the clipboard when the program starts is captured first.
-        self.set_clipboard("Invoice INV-2041 paid")
-        before = self.local_now()
-        self.start_quorvel()
-        self.wait_for(lambda: self.list_state().get("count") == 1, "the start-up text")
-        after = self.local_now()
-        state = self.list_state()
-        self.assertEqual(state["selected"], 0, "the first entry is selected")
-        text, stamp = split_line(state["items"][0])
+        line, before, after = self.start_with_clipboard("Invoice INV-2041 paid")
+        text, stamp = parse_line(line)
         self.assertEqual(text, "Invoice INV-2041 paid")
         self.assertTrue(before <= stamp <= after, "stamped at start-up: %s" % stamp)
 
@@ -121,7 +85,7 @@ class Walkthrough(harness.QuorvelTestCase):
         first = self.lines_by_text()
 
         # Copying a known text again moves it to the bottom with its first stamp.
-        self.wait_for(lambda: self.local_now() > split_line(first["Invoice INV-2041 paid"])[1],
+        self.wait_for(lambda: self.local_now() > parse_line(first["Invoice INV-2041 paid"])[1],
                       "the clock to pass the first stamp")
         self.set_clipboard("Invoice INV-2041 paid")
         order = copied + ["Invoice INV-2041 paid"]
@@ -168,7 +132,7 @@ class Walkthrough(harness.QuorvelTestCase):
         joined = "Thanks, Zoë Müller"
         self.wait_for(lambda: self.windows_clipboard() == joined, "the joined text on the clipboard")
         self.wait_texts(["Zoë Müller", "Thanks, ", joined], "the joined text captured")
-        stamp = split_line(self.list_items()[-1])[1]
+        stamp = parse_line(self.list_items()[-1])[1]
         self.assertTrue(before <= stamp <= self.local_now(), "stamped now: %s" % stamp)
         self.assertEqual(self.selected(), 0, "the selection stays on its entry")
 
