@@ -406,13 +406,7 @@ def report(r):
     lines = []
     add = lines.append
     if "idle" not in r:
-        if "preview" in r:
-            report_preview(r, add)
-        if "find_speed" in r:
-            report_find_speed(r, add)
-        lines.extend(bench_scale.report(r))
-        add("Whole run: %.0f s." % r["seconds"])
-        return "\n".join(lines) + "\n"
+        return report_rest(r, lines)
     add("### Idle (%.0f s per row; CPU in %% of one core)" % r["idle"][0]["seconds"])
     add("")
     add("| clipboard | build | turns/s | quorvel | wineserver | rest of desktop | machine busy (2 cores) |")
@@ -497,11 +491,17 @@ def report(r):
     add("")
     add("quorvel.exe (linked stripped): %d bytes." % size["stripped"])
     add("")
-    report_preview(r, add)
+    return report_rest(r, lines)
+
+
+def report_rest(r, lines):
+    """The parts that a run limited with --only may have measured alone, and the run's time."""
+    if "preview" in r:
+        report_preview(r, lines.append)
     if "find_speed" in r:
-        report_find_speed(r, add)
+        report_find_speed(r, lines.append)
     lines.extend(bench_scale.report(r))
-    add("Whole run: %.0f s." % r["seconds"])
+    lines.append("Whole run: %.0f s." % r["seconds"])
     return "\n".join(lines) + "\n"
 
 

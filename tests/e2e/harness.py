@@ -41,6 +41,7 @@ Programs (each started program is stopped by pid when the test ends):
     start_other_app(title="other app", *args, focus=True) -> WineProcess; waits for its window
                                            and focuses it. args go to other_app.exe (see there).
     focus_other_app(title="other app")  X focus and Windows foreground on it.
+    hot_key_from_behind()               Quorvel shown behind the other app: the hot key brings it to the front.
     activate_x_window(title)            activates a window through the window manager (a click).
     other_window(title) / other_text(title)  the other application's window state / typed text
     other_keys(title)                   virtual-key codes of the key presses it received
@@ -409,6 +410,16 @@ class Session:
         if focus:
             self.focus_other_app(title)
         return process
+
+    def hot_key_from_behind(self):
+        """With Quorvel shown, another program comes in front; the hot key then brings
+        Quorvel back to the front, still shown."""
+        self.focus_other_app()
+        window = self.main_window()
+        _check(window["visible"] and not window["foreground"], "shown behind: %r" % (window,))
+        self.hotkey()
+        self.wait_for(lambda: self.main_window()["foreground"], "the window brought to the front")
+        _check(self.main_window()["visible"], "still shown in front")
 
     def focus_other_app(self, title="other app"):
         """Gives the other application the X keyboard focus and waits until Windows

@@ -293,12 +293,7 @@ class Walkthrough(harness.QuorvelTestCase):
 
         # Another program comes in front; the hot key brings Quorvel back to the
         # front, shown as it was.
-        self.focus_other_app()
-        window = self.main_window()
-        self.assertTrue(window["visible"] and not window["foreground"], window)
-        self.hotkey()
-        self.wait_for(lambda: self.main_window()["foreground"], "the window brought to the front")
-        self.assertTrue(self.main_window()["visible"])
+        self.hot_key_from_behind()
         # NOTE: Wine moves the Windows foreground but leaves the X keyboard focus on
         # the other program (Windows gives the focus too); the user clicks the window.
         self.activate_x_window(harness.QUORVEL_TITLE)
