@@ -49,8 +49,6 @@
 
 namespace quorvel::bench {
 
-constexpr wchar_t kQuorvelClass[] = L"WindowClass_0";
-constexpr wchar_t kQuorvelTitle[] = L"quorvel";
 constexpr wchar_t kOwnerClass[] = L"QuorvelBenchDriver";
 constexpr UINT kHotKeyModifiers = MOD_ALT | MOD_NOREPEAT;
 constexpr UINT kHotKeyScanCode = 0x29;
@@ -58,43 +56,7 @@ constexpr int kRequesterEditId = 10;
 constexpr int kRequesterOkId = 1000;
 
 // ---------------------------------------------------------------------------
-// Output.
-
-std::wstring WindowsPath(const std::wstring& path) {
-  if (path.empty() || path[0] != L'/') return path;
-  std::wstring out = L"Z:" + path;
-  for (wchar_t& c : out) {
-    if (c == L'/') c = L'\\';
-  }
-  return out;
-}
-
-bool WriteTextFile(const std::wstring& path, const std::string& text) {
-  FILE* out = path.empty() ? stdout : _wfopen(WindowsPath(path).c_str(), L"wb");
-  if (!out) return false;
-  std::fwrite(text.data(), 1, text.size(), out);
-  if (out != stdout) std::fclose(out);
-  return true;
-}
-
-// ---------------------------------------------------------------------------
-// Time.
-
-int64_t Ticks() {
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  return now.QuadPart;
-}
-
-int64_t TicksPerSecond() {
-  LARGE_INTEGER frequency{};
-  QueryPerformanceFrequency(&frequency);
-  return frequency.QuadPart;
-}
-
-long long Micros(int64_t ticks) {
-  return static_cast<long long>(ticks * 1000000 / TicksPerSecond());
-}
+// Waiting.
 
 // NOTE: under Wine, a program that asks about the clipboard's formats sends a
 // message to the owner's window (at most every 2 s or so) and waits for it up
@@ -116,41 +78,7 @@ void Pause(DWORD ms) {
 }
 
 // ---------------------------------------------------------------------------
-// Quorvel's windows and counters.
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  return name;
-}
-
-// The first descendant whose class name starts with prefix (ignoring case).
-HWND FindDescendant(HWND parent, const wchar_t* prefix) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (_wcsnicmp(ClassOf(child).c_str(), prefix, std::wcslen(prefix)) == 0) return child;
-    if (HWND inner = FindDescendant(child, prefix)) return inner;
-  }
-  return nullptr;
-}
-
-HWND QuorvelWindow() { return FindWindowW(kQuorvelClass, kQuorvelTitle); }
-
-HWND QuorvelList() {
-  HWND window = QuorvelWindow();
-  return window ? FindDescendant(window, L"ListBox") : nullptr;
-}
-
-HWND QuorvelEditor() {
-  HWND window = QuorvelWindow();
-  return window ? FindDescendant(window, L"RichEdit") : nullptr;
-}
-
-// A message to another process's control; -1 when it did not answer in time.
-long long Ask(HWND window, UINT message, DWORD timeoutMs) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, timeoutMs, &result)) return -1;
-  return static_cast<long long>(static_cast<LRESULT>(result));
-}
+// Quorvel's counters.
 
 // The counters of a counted Quorvel, or null when none runs.
 const quorvel::bench::Counters* OpenCounters() {
@@ -188,25 +116,6 @@ bool OpenOwned() {
     Sleep(0);
   }
   return true;
-}
-
-// A text of chars characters that starts with tag: lines of lineChars
-// characters, the CR LF included; 0 makes one line without breaks.
-std::wstring MakeText(size_t chars, const std::wstring& tag, size_t lineChars = 64) {
-  static const wchar_t kFiller[] = L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
-  std::wstring text = tag;
-  text.reserve(chars > tag.size() ? chars : tag.size());
-  size_t column = text.size();
-  while (text.size() < chars) {
-    if (lineChars >= 2 && column + 2 >= lineChars && text.size() + 2 <= chars) {
-      text += L"\r\n";
-      column = 0;
-    } else {
-      text += kFiller[text.size() % (sizeof kFiller / sizeof kFiller[0] - 1)];
-      ++column;
-    }
-  }
-  return text;
 }
 
 HGLOBAL MakeBlock(const std::wstring& text) {
@@ -277,7 +186,7 @@ bool CmdSet(const std::vector<std::wstring>& args, Json& json) {
   if (args.size() != 2 && args.size() != 3) return false;
   const size_t lineChars = args.size() == 3 ? static_cast<size_t>(_wtoi64(args[2].c_str())) : 64;
   const std::wstring text =
-      MakeText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1], lineChars);
+      FillerText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1], lineChars);
   HWND list = QuorvelList();
   const long long before = list ? Ask(list, LB_GETCOUNT) : -1;
   const SetTimes times = SetText(text);
@@ -508,35 +417,6 @@ bool CmdFind(const std::vector<std::wstring>& args, Json& json) {
   return ReportSelectionMove(list, before, t0, 120000, json);
 }
 
-// Keys as the user presses them: pressed in order, released in reverse. They
-// go to the window that has the keyboard focus.
-bool SendKeys(std::initializer_list<WORD> keys) {
-  std::vector<INPUT> inputs;
-  auto add = [&inputs](WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_END ? KEYEVENTF_EXTENDEDKEY : 0);
-    inputs.push_back(input);
-  };
-  for (WORD vk : keys) add(vk, false);
-  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) add(*it, true);
-  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) ==
-         inputs.size();
-}
-
-// Waits until ready() holds; the time it was seen, or 0 after timeoutMs.
-template <typename Ready>
-int64_t WaitUntil(Ready ready, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (ready()) return Ticks();
-    if (GetTickCount64() >= end) return 0;
-    Sleep(1);
-  }
-}
-
 // Shown, with nothing left to paint, and its thread answering messages.
 bool Painted(HWND window) {
   return IsWindowVisible(window) && !GetUpdateRect(window, nullptr, FALSE) &&
@@ -601,41 +481,35 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring command = args.front();
   args.erase(args.begin());
-  Json json;
-  bool known = true;
-  bool ok = false;
-  if (command == L"set") {
-    ok = CmdSet(args, json);
-  } else if (command == L"turns") {
-    ok = CmdTurns(args, out, json);
-  } else if (command == L"interfere") {
-    ok = CmdInterfere(args, json);
-  } else if (command == L"latency") {
-    ok = CmdLatency(args, json);
-  } else if (command == L"fill") {
-    ok = CmdFill(args, json);
-  } else if (command == L"respond") {
-    ok = CmdRespond(args, json);
-  } else if (command == L"startup") {
-    ok = CmdStartup(args, json);
-  } else if (command == L"find") {
-    ok = CmdFind(args, json);
-  } else if (command == L"preview") {
-    ok = CmdPreview(json);
-  } else if (command == L"feed") {
-    ok = CmdFeed(args, json);
-  } else if (command == L"listbox") {
-    ok = CmdListBox(args, out, json);
-  } else if (command == L"heap") {
-    ok = CmdHeap(args, json);
-  } else if (command == L"stamps") {
-    ok = CmdStamps(args, json);
-  } else if (command == L"findnext") {
-    ok = CmdFindNext(args, json);
-  } else {
-    known = false;
+  using Args = std::vector<std::wstring>;
+  using Command = bool (*)(const Args&, const std::wstring&, Json&);
+  struct Named {
+    const wchar_t* name;
+    Command run;
+  };
+  static const Named kCommands[] = {
+      {L"set", [](const Args& a, const std::wstring&, Json& j) { return CmdSet(a, j); }},
+      {L"turns", CmdTurns},
+      {L"interfere", [](const Args& a, const std::wstring&, Json& j) { return CmdInterfere(a, j); }},
+      {L"latency", [](const Args& a, const std::wstring&, Json& j) { return CmdLatency(a, j); }},
+      {L"fill", [](const Args& a, const std::wstring&, Json& j) { return CmdFill(a, j); }},
+      {L"respond", [](const Args& a, const std::wstring&, Json& j) { return CmdRespond(a, j); }},
+      {L"startup", [](const Args& a, const std::wstring&, Json& j) { return CmdStartup(a, j); }},
+      {L"find", [](const Args& a, const std::wstring&, Json& j) { return CmdFind(a, j); }},
+      {L"preview", [](const Args&, const std::wstring&, Json& j) { return CmdPreview(j); }},
+      {L"feed", [](const Args& a, const std::wstring&, Json& j) { return CmdFeed(a, j); }},
+      {L"listbox", CmdListBox},
+      {L"heap", [](const Args& a, const std::wstring&, Json& j) { return CmdHeap(a, j); }},
+      {L"stamps", [](const Args& a, const std::wstring&, Json& j) { return CmdStamps(a, j); }},
+      {L"findnext", [](const Args& a, const std::wstring&, Json& j) { return CmdFindNext(a, j); }},
+  };
+  Command run = nullptr;
+  for (const Named& c : kCommands) {
+    if (command == c.name) run = c.run;
   }
-  if (!known) return 2;
+  if (!run) return 2;
+  Json json;
+  const bool ok = run(args, out, json);
   json.Bool("ok", ok);
   if (!WriteTextFile(out, json.Finish())) return 1;
   // The caller takes the end of an interval from the result file's arrival;

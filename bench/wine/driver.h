@@ -1,6 +1,6 @@
-// What the commands of the bench driver share (bench_driver.cpp): the JSON
-// result, time, Quorvel's windows and counters, and the clipboard set through
-// a window of the driver's own.
+// What the commands of the bench driver share (bench_driver.cpp) beyond the
+// helper programs' tools: Quorvel's counters, and the clipboard set through a
+// window of the driver's own.
 #pragma once
 
 #include <windows.h>
@@ -10,25 +10,17 @@
 #include <vector>
 
 #include "bench_counters.h"
-#include "tests/e2e/json_writer.h"  // Json: the result of a command
+#include "tests/e2e/desktop_tools.h"  // and Json, the result of a command
 
 namespace quorvel::bench {
 
-// A Unix path as Wine programs see it (Z: is the Unix root).
-std::wstring WindowsPath(const std::wstring& path);
-
-int64_t Ticks();
-int64_t TicksPerSecond();
-long long Micros(int64_t ticks);
+// Files, windows, asking with a time limit, the clock, keys and filler texts.
+using namespace quorvel::tools;
 
 // Waiting that keeps answering messages (see PumpMessages in bench_driver.cpp).
 void PumpMessages();
 void Pause(DWORD ms);
 
-HWND QuorvelWindow();
-HWND QuorvelList();
-// A message to another process's control; -1 when it did not answer in time.
-long long Ask(HWND window, UINT message, DWORD timeoutMs = 60000);
 // The counters of a counted Quorvel, or null when none runs.
 const Counters* OpenCounters();
 

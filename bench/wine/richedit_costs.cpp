@@ -14,30 +14,13 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/e2e/desktop_tools.h"
+
 namespace {
 
 double Seconds() {
-  LARGE_INTEGER now{};
-  LARGE_INTEGER frequency{};
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::wstring MakeText(size_t chars, size_t lineChars) {
-  static const wchar_t kFiller[] = L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
-  std::wstring text;
-  size_t column = 0;
-  while (text.size() < chars) {
-    if (lineChars >= 2 && column + 2 >= lineChars) {
-      text += L"\r\n";
-      column = 0;
-    } else {
-      text += kFiller[text.size() % (sizeof kFiller / sizeof kFiller[0] - 1)];
-      ++column;
-    }
-  }
-  return text;
+  return static_cast<double>(quorvel::tools::Ticks()) /
+         static_cast<double>(quorvel::tools::TicksPerSecond());
 }
 
 struct Source {
@@ -91,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const size_t chars = static_cast<size_t>(_wtoi64(argv[i]));
     const size_t lineChars = static_cast<size_t>(_wtoi64(argv[i + 1]));
-    const std::wstring text = MakeText(chars, lineChars);
+    const std::wstring text = quorvel::tools::FillerText(chars, L"", lineChars);
     ShowWindow(editor, SW_HIDE);
     Pump();
     const double start = Seconds();

@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/desktop_tools.h"
+
 namespace {
 
 HWND g_owner = nullptr;
@@ -136,8 +138,7 @@ int Flood(int count, const wchar_t* tag, size_t chars) {
 }
 
 int ListInfo() {
-  HWND window = FindWindowW(L"WindowClass_0", L"quorvel");
-  HWND list = window ? FindWindowExW(window, nullptr, L"ListBox", nullptr) : nullptr;
+  HWND list = quorvel::tools::QuorvelList();
   if (!list) return 1;
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   const LRESULT last =

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/desktop_tools.h"
+
 namespace {
 
 constexpr UINT kSysTimer = 0x0118;          // WM_SYSTIMER
@@ -61,24 +63,13 @@ HWND FindOfProcess(HWND parent, const wchar_t* className, DWORD pid) {
   return nullptr;
 }
 
-HWND FindChildByClassPrefix(HWND parent, const std::wstring& prefix) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t name[64] = {};
-    GetClassNameW(child, name, 64);
-    std::wstring lower(name);
-    for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-    if (lower.rfind(prefix, 0) == 0) return child;
-  }
-  return nullptr;
-}
-
 Targets FindTargets() {
   Targets t;
-  t.main = FindWindowW(L"WindowClass_0", L"quorvel");
+  t.main = quorvel::tools::QuorvelWindow();
   if (!t.main) return t;
   t.thread = GetWindowThreadProcessId(t.main, &t.pid);
   t.list = FindWindowExW(t.main, nullptr, L"ListBox", nullptr);
-  t.editor = FindChildByClassPrefix(t.main, L"richedit");
+  t.editor = quorvel::tools::FindDescendant(t.main, L"RichEdit");
   t.post = FindOfProcess(nullptr, L"PostEventClass", t.pid);
   t.watch = FindOfProcess(HWND_MESSAGE, L"QV_ClipboardWatch", t.pid);
   t.requester = FindOfProcess(nullptr, L"InputRequester", t.pid);
