@@ -1,6 +1,7 @@
 // Start-up, the loop and shut-down of the history application.
 #include "app/application.h"
 
+#include <algorithm>
 #include <new>
 
 #include "runtime/text.h"
@@ -9,12 +10,6 @@ namespace quorvel {
 
 namespace {
 
-constexpr uint32_t kModAltNoRepeat = 0x4001;  // MOD_ALT | MOD_NOREPEAT
-constexpr uint32_t kMapScanToVirtualKey = 1;  // MAPVK_VSC_TO_VK
-constexpr int64_t kMbIconError = 16;
-constexpr int64_t kMbYesNoWarning = 52;
-constexpr int64_t kIdYes = 6;
-
 struct ShortcutRow {
   int32_t shortcut;
   int32_t item;
@@ -22,16 +17,28 @@ struct ShortcutRow {
 
 // Added in this order; item 3 has no key of its own (the hot key posts it).
 constexpr ShortcutRow kShortcuts[] = {
-    {13, kItemCopy},
-    {ShortcutShift | 13, kItemAppend},
-    {27, kItemHide},
-    {ShortcutAlt | 13, kItemPreview},
-    {ShortcutShift | 0x2E, kItemDelete},
-    {ShortcutAlt | 0x2E, kItemClear},
-    {ShortcutControl | 0x46, kItemFind},
-    {0x72, kItemFindNext},
-    {ShortcutShift | 0x72, kItemFindPrevious},
+    {KeyReturn, kItemCopy},
+    {ShortcutShift | KeyReturn, kItemAppend},
+    {KeyEscape, kItemHide},
+    {ShortcutAlt | KeyReturn, kItemPreview},
+    {ShortcutShift | KeyDelete, kItemDelete},
+    {ShortcutAlt | KeyDelete, kItemClear},
+    {ShortcutControl | KeyF, kItemFind},
+    {KeyF3, kItemFindNext},
+    {ShortcutShift | KeyF3, kItemFindPrevious},
 };
+
+// The keys the hot key needs in a layout whose key at HotKeyScanCode is key.
+// The Japanese layouts' 半角/全角 key gives its two keys in turn, one press
+// each, so both are registered.
+std::array<uint32_t, 2> HotKeysFor(uint32_t key) {
+  if (key == KeyOemAuto || key == KeyOemEnlw) return {KeyOemAuto, KeyOemEnlw};
+  return {key, 0};
+}
+
+bool Holds(const auto& keys, uint32_t key) {
+  return key != 0 && std::find(keys.begin(), keys.end(), key) != keys.end();
+}
 
 }  // namespace
 
@@ -40,7 +47,8 @@ bool Application::Start() {
   TextStart();
   platform_.RuntimeStart();
 
-  platform_.WindowOpen(kMainWindow, 0, 0, 400, 400, u"quorvel", 0x11000001);
+  platform_.WindowOpen(kMainWindow, 0, 0, 400, 400, u"quorvel",
+                       WindowFlagInvisible | WindowFlagMaximize | WindowFlagScreenCentered);
   platform_.ListViewCreate(kListView, 0, 0,
                            static_cast<int32_t>(platform_.WindowClientWidth(kMainWindow)),
                            static_cast<int32_t>(platform_.WindowClientHeight(kMainWindow)));
@@ -50,12 +58,14 @@ bool Application::Start() {
   platform_.GadgetSetHidden(kEditor, 1);
   platform_.GadgetFocus(kListView);
 
-  const uint32_t key = platform_.MapVirtualKey(HotKeyScanCode, kMapScanToVirtualKey);
-  if (platform_.RegisterHotKey(platform_.WindowHandle(kMainWindow), kHotKeyId, kModAltNoRepeat,
+  const uint32_t key = platform_.MapVirtualKey(HotKeyScanCode, MapScanCodeToKey);
+  if (platform_.RegisterHotKey(platform_.WindowHandle(kMainWindow), kHotKeyId, kHotKeyModifiers,
                                key) == 0) {
-    platform_.MessageDialog(u"error", u"Cannot register hotkey.", kMbIconError);
+    platform_.MessageDialog(u"error", u"Cannot register hotkey.", MessageIconError);
     return false;
   }
+  state_.hotKeys[kHotKeyId] = key;
+  state_.layoutCheckedAt = platform_.TickNow();
 
   state_.previewShown = 0;
   state_.windowHidden = 1;
@@ -70,17 +80,19 @@ bool Application::Turn() {
   state_.eventCode = platform_.EventNext(1);
   state_.eventItem = platform_.CurrentEventItem();
 
-  if (state_.eventCode == kMessageHotKey) {
-    // Toggled in a later turn, when the posted shortcut event arrives.
-    platform_.EventPost(static_cast<int32_t>(kEventMenuCommand), kMainWindow, kItemToggle, 0);
+  if (state_.eventCode == MessageHotKey) {
+    // Whichever of the hot key's ids was pressed. Toggled in a later turn,
+    // when the posted shortcut event arrives.
+    platform_.EventPost(EventMenuCommand, kMainWindow, kItemToggle, 0);
   }
-  if (state_.eventCode == kEventMenuCommand) RunCommand(state_.eventItem);
+  if (state_.eventCode == EventMenuCommand) RunCommand(state_.eventItem);
 
   CaptureClipboard();
+  FollowKeyboardLayout();
 
-  if (state_.eventCode == kEventCloseRequest) {
+  if (state_.eventCode == EventCloseRequest) {
     if (platform_.MessageDialog(u"Really exit?", u"Are you sure you wish to exit?",
-                                kMbYesNoWarning) == kIdYes) {
+                                MessageYesNoWarning) == MessageAnswerYes) {
       return false;
     }
   }
@@ -116,6 +128,50 @@ void Application::RunCommand(int64_t item) {
     default:
       break;
   }
+}
+
+void Application::FollowKeyboardLayout() {
+  const uint64_t now = platform_.TickNow();
+  if (now - state_.layoutCheckedAt < kLayoutCheckInterval) return;
+  state_.layoutCheckedAt = now;
+  // Windows matches a hot key by the virtual key that the layout of the
+  // thread in front gives the key pressed.
+  const uint32_t key = platform_.ForegroundLayoutKey(HotKeyScanCode);
+  // No answer keeps what is registered; an answer already seen was dealt
+  // with, also when its keys were refused: they are asked for again only
+  // after the layout changes.
+  if (key == 0 || key == state_.layoutKey) return;
+  state_.layoutKey = key;
+  RegisterHotKeys(HotKeysFor(key));
+}
+
+void Application::RegisterHotKeys(const std::array<uint32_t, 2>& wanted) {
+  const WindowRef window = platform_.WindowHandle(kMainWindow);
+  std::array<uint32_t, kHotKeyIdCount> next = state_.hotKeys;
+  std::array<bool, kHotKeyIdCount> taken{};
+  // Each hot key of the window has an id of its own: a new key takes a free
+  // id while the old keys still answer.
+  for (const uint32_t key : wanted) {
+    if (key == 0 || Holds(next, key)) continue;
+    const auto id = static_cast<int32_t>(std::find(next.begin(), next.end(), 0u) - next.begin());
+    if (id == kHotKeyIdCount ||
+        platform_.RegisterHotKey(window, id, kHotKeyModifiers, key) == 0) {
+      for (int32_t i = 0; i < kHotKeyIdCount; ++i) {
+        if (taken[static_cast<size_t>(i)]) platform_.UnregisterHotKey(window, i);
+      }
+      return;
+    }
+    next[static_cast<size_t>(id)] = key;
+    taken[static_cast<size_t>(id)] = true;
+  }
+  for (int32_t i = 0; i < kHotKeyIdCount; ++i) {
+    uint32_t& key = next[static_cast<size_t>(i)];
+    if (key != 0 && !Holds(wanted, key)) {
+      platform_.UnregisterHotKey(window, i);
+      key = 0;
+    }
+  }
+  state_.hotKeys = next;
 }
 
 int Application::Shutdown() {

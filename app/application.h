@@ -2,6 +2,7 @@
 // the steps a turn runs (capture, entry commands, find).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -14,13 +15,14 @@ namespace quorvel {
 inline constexpr int64_t kMainWindow = 0;
 inline constexpr int64_t kListView = 0;
 inline constexpr int64_t kEditor = 1;
-inline constexpr int32_t kHotKeyId = 0;
+inline constexpr int32_t kHotKeyId = 0;  // the key registered at start-up
 inline constexpr uint32_t HotKeyScanCode = 0x29;
-
-// Event codes the loop acts on.
-inline constexpr int64_t kEventMenuCommand = 13101;
-inline constexpr int64_t kEventCloseRequest = 13116;
-inline constexpr int64_t kMessageHotKey = 786;  // WM_HOTKEY
+inline constexpr uint32_t kHotKeyModifiers = HotKeyAlt | HotKeyNoRepeat;
+// Hot-key ids 0 to 3: one key, or the two keys of a Japanese layout, and as
+// many again while the keys of a new layout are taken before the old ones go.
+inline constexpr int32_t kHotKeyIdCount = 4;
+// How often the keyboard layout in front is asked after, in milliseconds.
+inline constexpr uint64_t kLayoutCheckInterval = 100;
 
 // Command items of the shortcut events.
 enum CommandItem : int64_t {
@@ -53,6 +55,12 @@ struct ApplicationState {
   std::u16string searchText;
   int64_t searchBusy = 0;
   HistoryList history;
+  // The virtual key registered under each hot-key id, 0 for a free id.
+  std::array<uint32_t, kHotKeyIdCount> hotKeys{};
+  // The key at HotKeyScanCode in the layout in front when last asked (0:
+  // not asked yet), and the tick of that question.
+  uint32_t layoutKey = 0;
+  uint64_t layoutCheckedAt = 0;
 };
 
 class Application {
@@ -80,6 +88,9 @@ class Application {
   void TogglePreview();
   void FindDispatch(int64_t item);  // items 7, 8 and 9
   int64_t FindStep(int64_t step);
+  // At most every kLayoutCheckInterval: moves the hot key to the key at
+  // HotKeyScanCode in the keyboard layout in front, when that changed.
+  void FollowKeyboardLayout();
 
   // hh:mm[:ss] AM|PM of the local clock, each field from its own reading.
   std::u16string TimeOfDayText(int64_t showSeconds);
@@ -95,6 +106,10 @@ class Application {
   void CaptureText();
   // Appends a line to the list; false when the list did not take it.
   bool ListAppend(const HistoryEntry& entry);
+  // Registers the hot key for exactly the wanted keys (0: none), taking the
+  // new ones before freeing the old; when one is refused, the keys held
+  // before stay and those taken in this call are freed again.
+  void RegisterHotKeys(const std::array<uint32_t, 2>& wanted);
 
   Platform& platform_;
   ApplicationState state_;

@@ -201,7 +201,7 @@ class Session {
     }
     CheckState(what);
     const ApplicationState& state = app_.State();
-    const bool removed = state.eventCode == kEventMenuCommand &&
+    const bool removed = state.eventCode == EventMenuCommand &&
                          (state.eventItem == kItemDelete || state.eventItem == kItemClear);
     CheckChange(before, what, /*captured=*/true, removed);
     // The first entry of an empty history is selected (no command has

@@ -10,24 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace quorvel {
+#include "app/platform_names.h"  // event codes
 
-inline constexpr int32_t EventGadgetNotify = 13100;
-inline constexpr int32_t EventMenuCommand = 13101;
-inline constexpr int32_t EventTrayIcon = 13102;
-inline constexpr int32_t EventWindowActivated = 13104;
-inline constexpr int32_t EventWindowMinimized = 13107;
-inline constexpr int32_t EventWindowMaximized = 13108;
-inline constexpr int32_t EventWindowRestored = 13109;
-inline constexpr int32_t EventTimerTick = 13110;
-inline constexpr int32_t EventRightButtonUp = 13111;
-inline constexpr int32_t EventLeftButtonUp = 13112;
-inline constexpr int32_t EventLeftDoubleClick = 13113;
-inline constexpr int32_t EventWindowDeactivated = 13114;
-inline constexpr int32_t EventWindowErase = 13115;
-inline constexpr int32_t EventCloseRequest = 13116;
-inline constexpr int32_t EventWindowMoved = 13117;
-inline constexpr int32_t EventWindowResized = 13118;
+namespace quorvel {
 
 // Gadget event types (the type field of EventGadgetNotify).
 inline constexpr int64_t EventTypeLeftClick = 0;

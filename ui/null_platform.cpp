@@ -15,8 +15,7 @@ constexpr int64_t kEditorNumber = 1;
 constexpr int64_t kClientWidth = 1920;
 constexpr int64_t kClientHeight = 1050;
 constexpr WindowRef kWindowHandleBase = 0x10000;
-constexpr uint32_t kWsMaximize = 0x01000000;
-constexpr uint32_t kWindowFlagInvisible = 0x10000000;
+constexpr uint32_t kScanCodeLeftOf1 = 0x29;
 
 }  // namespace
 
@@ -28,6 +27,7 @@ void NullPlatform::RuntimeEnd() {
   // Gadgets go with the window, the window before the posting window.
   listExists_ = editorExists_ = false;
   windowOpen_ = false;
+  hotKeys_.clear();  // the hot keys go with their window
   foreground_ = -1;
   focus_ = -1;
   events_.EventDiscardWindow(0);
@@ -39,8 +39,8 @@ int64_t NullPlatform::WindowOpen(int64_t number, int32_t, int32_t, int32_t, int3
   if (number != 0) return 0;  // the application has one window
   windowOpen_ = true;
   windowTitle_ = std::u16string(title);
-  windowZoomed_ = (flags & kWsMaximize) != 0;
-  windowHidden_ = (flags & kWindowFlagInvisible) != 0;
+  windowZoomed_ = (flags & WindowFlagMaximize) != 0;
+  windowHidden_ = (flags & WindowFlagInvisible) != 0;
   if (!windowHidden_) foreground_ = 0;
   return static_cast<int64_t>(WindowHandle(0));
 }
@@ -173,10 +173,13 @@ uintptr_t NullPlatform::ShortcutAdd(int64_t window, int32_t shortcut, int32_t it
   return shortcuts_.size();
 }
 
-int64_t NullPlatform::EventNext(int32_t) {
+int64_t NullPlatform::EventNext(int32_t timeout) {
   const int32_t code = events_.Dequeue();
   if (code != 0) return code;
-  if (messages_.empty()) return 0;
+  if (messages_.empty()) {
+    if (timeout > 0) ticks_ += static_cast<uint64_t>(timeout);
+    return 0;
+  }
 
   const Message message = messages_.front();
   messages_.pop_front();
@@ -193,9 +196,18 @@ int64_t NullPlatform::EventNext(int32_t) {
       }
       return (message.shortcut & ShortcutAlt) != 0 ? kMessageSysKeyDown : kMessageKeyDown;
     }
-    case MessageKind::kHotKey:
-      // Only a registered hot key posts its message to the window.
-      return hotKeyRegistered_ && windowOpen_ ? kMessageHotKey : 0;
+    case MessageKind::kHotKey: {
+      // The system matches the virtual key the layout gives the key pressed.
+      uint32_t key = layoutKey_;
+      if (key == KeyOemAuto || key == KeyOemEnlw) {
+        key = secondKeyNext_ ? KeyOemEnlw : KeyOemAuto;
+        secondKeyNext_ = !secondKeyNext_;
+      }
+      for (const auto& [id, registered] : hotKeys_) {
+        if (registered == key && windowOpen_) return MessageHotKey;
+      }
+      return 0;
+    }
     case MessageKind::kClose:
       if (!windowOpen_) return 0;
       events_.EventRaise(EventCloseRequest, 0, 0, 0, 0);
@@ -221,7 +233,7 @@ int32_t NullPlatform::EventPost(int32_t code, int64_t window, int64_t object, in
 int64_t NullPlatform::MessageDialog(std::u16string_view title, std::u16string_view text,
                                     int64_t flags) {
   messageCalls_.push_back({std::u16string(title), std::u16string(text), flags});
-  if (messageAnswers_.empty()) return 1;
+  if (messageAnswers_.empty()) return MessageAnswerOk;
   const int64_t answer = messageAnswers_.front();
   messageAnswers_.pop_front();
   return answer;
@@ -268,14 +280,32 @@ int64_t NullPlatform::ClipboardSetText(std::u16string_view text) {
 int64_t NullPlatform::DateNow() { return clock_ ? *clock_ : quorvel::DateNow(); }
 
 uint32_t NullPlatform::MapVirtualKey(uint32_t code, uint32_t mapType) {
-  // The US layout: the key left of 1 is VK_OEM_3.
-  return code == 0x29 && mapType == 1 ? 0xC0 : 0;
+  return code == kScanCodeLeftOf1 && mapType == MapScanCodeToKey ? layoutKey_ : 0;
 }
 
-int32_t NullPlatform::RegisterHotKey(WindowRef window, int32_t, uint32_t, uint32_t) {
-  if (hotKeyTaken_ || window == 0 || window != WindowHandle(0)) return 0;
-  hotKeyRegistered_ = true;
+uint32_t NullPlatform::ForegroundLayoutKey(uint32_t scanCode) {
+  ++layoutQuestions_;
+  return scanCode == kScanCodeLeftOf1 ? layoutKey_ : 0;
+}
+
+int32_t NullPlatform::RegisterHotKey(WindowRef window, int32_t id, uint32_t, uint32_t virtualKey) {
+  ++hotKeyCalls_;
+  if (window == 0 || window != WindowHandle(0)) return 0;
+  for (const uint32_t taken : takenHotKeys_) {
+    if (taken == 0 || taken == virtualKey) return 0;
+  }
+  // A combination already registered, by this window too, is refused.
+  for (const auto& [heldId, held] : hotKeys_) {
+    if (held == virtualKey) return 0;
+  }
+  hotKeys_[id] = virtualKey;
   return 1;
+}
+
+int32_t NullPlatform::UnregisterHotKey(WindowRef window, int32_t id) {
+  ++hotKeyCalls_;
+  if (window == 0 || window != WindowHandle(0)) return 0;
+  return hotKeys_.erase(id) != 0 ? 1 : 0;
 }
 
 int32_t NullPlatform::SetForegroundWindow(WindowRef window) {

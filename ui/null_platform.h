@@ -24,7 +24,6 @@ class NullPlatform final : public Platform {
   static constexpr int64_t kMessageKeyDown = 256;     // WM_KEYDOWN
   static constexpr int64_t kMessageSysKeyDown = 260;  // WM_SYSKEYDOWN (with Alt)
   static constexpr int64_t kMessageClose = 16;        // WM_CLOSE
-  static constexpr int64_t kMessageHotKey = 786;      // WM_HOTKEY
   static constexpr int64_t kMessagePostEvent = 0xC0DE;  // the registered posting message
 
   struct DialogCall {
@@ -72,16 +71,20 @@ class NullPlatform final : public Platform {
   bool ClipboardReadText(std::u16string& text, uint32_t& sequence) override;
   uint32_t ClipboardSequenceNumber() override { return clipboardSequence_; }
   int64_t DateNow() override;
+  uint64_t TickNow() override { return ticks_; }
   uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) override;
+  uint32_t ForegroundLayoutKey(uint32_t scanCode) override;
   int32_t RegisterHotKey(WindowRef window, int32_t id, uint32_t modifiers,
                          uint32_t virtualKey) override;
+  int32_t UnregisterHotKey(WindowRef window, int32_t id) override;
   int32_t SetForegroundWindow(WindowRef window) override;
 
   // --- The user and the other programs ---
   // A key press (shortcut value: virtual key | ShortcutShift/Control/Alt).
   // It reaches the program only while one of its windows is in the foreground.
   void PressKey(int32_t shortcut);
-  // The global hot key; delivered whatever window is in front, once registered.
+  // Alt with the key at scan code 0x29, whatever window is in front: a hot
+  // key message when its virtual key in the current layout is registered.
   // Actions may be scripted before start-up: they are delivered in order by
   // the loop's EventNext.
   void PressHotKey();
@@ -108,10 +111,16 @@ class NullPlatform final : public Platform {
   // a scripted answer a message box answers 1 (OK) and a prompt is cancelled.
   void AnswerMessage(int64_t button) { messageAnswers_.push_back(button); }
   void AnswerInput(std::u16string_view text) { inputAnswers_.emplace_back(text); }
-  // Another program already holds the hot key.
-  void TakeHotKey() { hotKeyTaken_ = true; }
+  // Another program already holds Alt with this virtual key (0: every key).
+  void TakeHotKey(uint32_t virtualKey = 0) { takenHotKeys_.push_back(virtualKey); }
+  // The user switches the keyboard layout in use (for this program and the
+  // one in front alike) to one whose key at scan code 0x29 gives this
+  // virtual key; the Japanese pair gives its two keys in turn.
+  void SwitchLayout(uint32_t keyAt29) { layoutKey_ = keyAt29; }
   // Sets the clock (a date value); without it the real local clock is read.
   void SetClock(int64_t date) { clock_ = date; }
+  // Time passes (TickNow); an idle EventNext also lets its timeout pass.
+  void PassTime(uint64_t milliseconds) { ticks_ += milliseconds; }
 
   // --- What can be seen ---
   [[nodiscard]] std::vector<std::u16string> ListItems() const;
@@ -126,7 +135,12 @@ class NullPlatform final : public Platform {
   [[nodiscard]] std::optional<std::u16string> Clipboard() const { return clipboard_; }
   [[nodiscard]] const std::vector<DialogCall>& MessageCalls() const { return messageCalls_; }
   [[nodiscard]] const std::vector<DialogCall>& InputCalls() const { return inputCalls_; }
-  [[nodiscard]] bool HotKeyRegistered() const { return hotKeyRegistered_; }
+  [[nodiscard]] bool HotKeyRegistered() const { return !hotKeys_.empty(); }
+  // The registered hot keys: id to virtual key.
+  [[nodiscard]] const std::map<int32_t, uint32_t>& HotKeys() const { return hotKeys_; }
+  // Calls of RegisterHotKey and UnregisterHotKey; questions for the layout.
+  [[nodiscard]] int64_t HotKeyCalls() const { return hotKeyCalls_; }
+  [[nodiscard]] int64_t LayoutQuestions() const { return layoutQuestions_; }
   [[nodiscard]] bool RuntimeStarted() const { return runtimeStarted_; }
   [[nodiscard]] int64_t ClipboardReads() const { return clipboardReads_; }
   [[nodiscard]] uint32_t ClipboardSequence() const { return clipboardSequence_; }
@@ -175,9 +189,14 @@ class NullPlatform final : public Platform {
   std::vector<DialogCall> messageCalls_;
   std::vector<DialogCall> inputCalls_;
 
-  bool hotKeyTaken_ = false;
-  bool hotKeyRegistered_ = false;
+  std::vector<uint32_t> takenHotKeys_;
+  std::map<int32_t, uint32_t> hotKeys_;
+  int64_t hotKeyCalls_ = 0;
+  uint32_t layoutKey_ = KeyOem3;  // the US layout
+  bool secondKeyNext_ = false;    // the Japanese pair's turn
+  int64_t layoutQuestions_ = 0;
   std::optional<int64_t> clock_;
+  uint64_t ticks_ = 0;
 };
 
 }  // namespace quorvel

@@ -13,8 +13,8 @@ ShortcutRow ShortcutRowFor(int32_t shortcut, int32_t item) {
 }
 
 ShortcutTable::ShortcutTable()
-    : rows_{{kFVirtKey | kFNoInvert, kVkTab, CommandFocusNext},
-            {kFVirtKey | kFNoInvert | kFShift, kVkTab, CommandFocusPrevious}} {}
+    : rows_{{kFVirtKey | kFNoInvert, KeyTab, CommandFocusNext},
+            {kFVirtKey | kFNoInvert | kFShift, KeyTab, CommandFocusPrevious}} {}
 
 void ShortcutTable::Add(int32_t shortcut, int32_t item) {
   const ShortcutRow row = ShortcutRowFor(shortcut, item);

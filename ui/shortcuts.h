@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/platform.h"  // ShortcutShift, ShortcutControl, ShortcutAlt
+#include "app/platform_names.h"  // ShortcutShift, ShortcutControl, ShortcutAlt, KeyTab
 
 namespace quorvel {
 
@@ -14,13 +14,12 @@ namespace quorvel {
 inline constexpr uint16_t CommandFocusNext = 64001;
 inline constexpr uint16_t CommandFocusPrevious = 64002;
 
-// Win32 ACCEL flags and keys, defined here without <windows.h>.
+// Win32 ACCEL flags, defined here without <windows.h>.
 inline constexpr uint8_t kFVirtKey = 0x01;
 inline constexpr uint8_t kFNoInvert = 0x02;
 inline constexpr uint8_t kFShift = 0x04;
 inline constexpr uint8_t kFControl = 0x08;
 inline constexpr uint8_t kFAlt = 0x10;
-inline constexpr uint16_t kVkTab = 0x09;
 
 // One accelerator row, laid out as Win32's ACCEL.
 struct ShortcutRow {

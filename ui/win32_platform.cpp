@@ -115,14 +115,27 @@ class Win32PlatformImpl final : public Platform {
   uint32_t ClipboardSequenceNumber() override { return ClipboardWatchedSequenceNumber(); }
 
   int64_t DateNow() override { return quorvel::DateNow(); }
+  uint64_t TickNow() override { return ::GetTickCount64(); }
 
   uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) override {
     return ::MapVirtualKeyW(code, mapType);
+  }
+  uint32_t ForegroundLayoutKey(uint32_t scanCode) override {
+    HWND front = ::GetForegroundWindow();
+    if (front == nullptr) return 0;
+    const DWORD thread = ::GetWindowThreadProcessId(front, nullptr);
+    if (thread == 0) return 0;
+    return ::MapVirtualKeyExW(scanCode, MAPVK_VSC_TO_VK, ::GetKeyboardLayout(thread));
   }
   int32_t RegisterHotKey(WindowRef window, int32_t id, uint32_t modifiers,
                          uint32_t virtualKey) override {
     if (::RegisterHotKey(ToHandle(window), id, modifiers, virtualKey)) return 1;
     Win32Failure("RegisterHotKey");
+    return 0;
+  }
+  int32_t UnregisterHotKey(WindowRef window, int32_t id) override {
+    if (::UnregisterHotKey(ToHandle(window), id)) return 1;
+    Win32Failure("UnregisterHotKey");
     return 0;
   }
   int32_t SetForegroundWindow(WindowRef window) override {

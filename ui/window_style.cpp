@@ -8,7 +8,7 @@ namespace quorvel {
 namespace {
 constexpr uint32_t kCentringBits = WindowFlagScreenCentered | WindowFlagOwnerCentered;
 constexpr uint32_t kLibraryLowBits = kCentringBits | WindowFlagToolWindow;
-constexpr uint32_t kToolWindowMask = ~(kWsMaximizeBox | kWsMinimizeBox | kWsMaximize | kWsMinimize);
+constexpr uint32_t kToolWindowMask = ~(kWsMaximizeBox | kWsMinimizeBox | WindowFlagMaximize | kWsMinimize);
 constexpr int32_t kCompositionFrame = 5;
 }  // namespace
 
@@ -29,9 +29,9 @@ WindowStyle WindowStyleFromFlags(uint32_t flags) {
   }
   result.adjustStyle = s & ~kLibraryLowBits;
   result.style = s & ~(kLibraryLowBits | WindowFlagNoActivate);
-  result.minimizedOrMaximized = (s & (kWsMaximize | kWsMinimize)) != 0;
+  result.minimizedOrMaximized = (s & (WindowFlagMaximize | kWsMinimize)) != 0;
   result.showCommand =
-      ShowCommandFor((s & kWsMaximize) != 0, (s & kWsMinimize) != 0, result.noActivate);
+      ShowCommandFor((s & WindowFlagMaximize) != 0, (s & kWsMinimize) != 0, result.noActivate);
   return result;
 }
 

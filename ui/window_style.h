@@ -5,23 +5,15 @@
 
 #include <cstdint>
 
+#include "app/platform_names.h"  // WindowFlag* bits
 #include "ui/dpi.h"
 
 namespace quorvel {
-
-// Library bits of WindowOpen's flag word; all other bits are Win32 styles.
-inline constexpr uint32_t WindowFlagScreenCentered = 0x1;
-inline constexpr uint32_t WindowFlagOwnerCentered = 0x2;
-inline constexpr uint32_t WindowFlagToolWindow = 0x4;
-inline constexpr uint32_t WindowFlagNoGadgetParent = 0x8;
-inline constexpr uint32_t WindowFlagNoActivate = 0x02000000;
-inline constexpr uint32_t WindowFlagInvisible = 0x10000000;
 
 // x or y of WindowOpen asking the system to place the window.
 inline constexpr int32_t PositionDefault = -65535;
 
 // Win32 values, defined here so that this file needs no <windows.h>.
-inline constexpr uint32_t kWsMaximize = 0x01000000;
 inline constexpr uint32_t kWsMinimize = 0x20000000;
 inline constexpr uint32_t kWsCaption = 0x00C00000;
 inline constexpr uint32_t kWsThickFrame = 0x00040000;

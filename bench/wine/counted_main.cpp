@@ -109,7 +109,7 @@ class CountingPlatform final : public Platform {
     }
     counters_.turns = counters_.turns + 1;
     const int64_t event = inner_.EventNext(timeout);
-    if (event == kEventMenuCommand) counters_.lastCommandTicks = Ticks();
+    if (event == EventMenuCommand) counters_.lastCommandTicks = Ticks();
     return event;
   }
   int64_t GadgetItemCount(int64_t gadget) override {
@@ -200,12 +200,19 @@ class CountingPlatform final : public Platform {
   }
   uint32_t ClipboardSequenceNumber() override { return inner_.ClipboardSequenceNumber(); }
   int64_t DateNow() override { return inner_.DateNow(); }
+  uint64_t TickNow() override { return inner_.TickNow(); }
   uint32_t MapVirtualKey(uint32_t code, uint32_t mapType) override {
     return inner_.MapVirtualKey(code, mapType);
+  }
+  uint32_t ForegroundLayoutKey(uint32_t scanCode) override {
+    return inner_.ForegroundLayoutKey(scanCode);
   }
   int32_t RegisterHotKey(WindowRef window, int32_t id, uint32_t modifiers,
                          uint32_t virtualKey) override {
     return inner_.RegisterHotKey(window, id, modifiers, virtualKey);
+  }
+  int32_t UnregisterHotKey(WindowRef window, int32_t id) override {
+    return inner_.UnregisterHotKey(window, id);
   }
   int32_t SetForegroundWindow(WindowRef window) override {
     return inner_.SetForegroundWindow(window);

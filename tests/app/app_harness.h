@@ -93,9 +93,4 @@ class AppTest : public ::testing::Test {
   Application app{platform};
 };
 
-inline constexpr int32_t kReturn = 13;
-inline constexpr int32_t kEscape = 27;
-inline constexpr int32_t kDelete = 0x2E;
-inline constexpr int32_t kF3 = 0x72;
-
 }  // namespace quorvel::testing

@@ -132,7 +132,7 @@ TEST_F(Capture, AVeryLongTextIsKeptWholeAndItsLineIsCut) {
   // Copied back, the whole text goes to the clipboard.
   ShowWindow();
   platform.GadgetSetState(kListView, 0);
-  Press(kReturn);
+  Press(KeyReturn);
   EXPECT_EQ(platform.Clipboard()->size(), kLineTextLimit + 1);
   ExpectListInStep();
 }
@@ -142,7 +142,7 @@ TEST_F(Capture, AfterClearingTheNextTextIsTheOnlyEntryAndSelected) {
   Copy(u"A");
   Copy(u"B");
   ShowWindow();
-  Press(ShortcutAlt | kDelete);
+  Press(ShortcutAlt | KeyDelete);
   EXPECT_TRUE(platform.ListItems().empty());
   Copy(u"C");
   EXPECT_EQ(Texts(), std::vector<std::u16string>{u"C"});
@@ -153,10 +153,10 @@ TEST_F(Capture, CapturesContinueWhileHiddenAndInThePreview) {
   Start();
   Copy(u"A");
   ShowWindow();
-  Press(ShortcutAlt | kReturn);
+  Press(ShortcutAlt | KeyReturn);
   ASSERT_EQ(app.State().previewShown, 1);
   Copy(u"B");
-  Press(kEscape);
+  Press(KeyEscape);
   Copy(u"C");
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B", u"C"}));
   ExpectListInStep();

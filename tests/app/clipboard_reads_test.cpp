@@ -17,7 +17,7 @@ TEST_F(ClipboardReads, AnIdleProgramDoesNotOpenTheClipboard) {
   EXPECT_EQ(platform.ClipboardReads(), reads);
   // Keys and window changes are not clipboard changes either.
   ShowWindow();
-  Press(kEscape);
+  Press(KeyEscape);
   EXPECT_EQ(platform.ClipboardReads(), reads);
   // The next change is read once.
   Copy(u"next");
@@ -96,7 +96,7 @@ TEST_F(ClipboardReads, AppendingToPrivateContentCopiesTheEntryAlone) {
   Settle();
   ShowWindow();
   platform.GadgetSetState(kListView, 0);
-  Press(ShortcutShift | kReturn);
+  Press(ShortcutShift | KeyReturn);
   EXPECT_EQ(platform.Clipboard(), u"A");
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"B", u"A"}));
   for (const std::u16string& text : Texts()) {

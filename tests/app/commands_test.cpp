@@ -20,7 +20,7 @@ class Commands : public AppTest {
 TEST_F(Commands, ReturnCopiesAMiddleEntryWhichMovesToTheEndInTheSameTurn) {
   StartWithABC();
   Select(0);
-  platform.PressKey(kReturn);
+  platform.PressKey(KeyReturn);
   EXPECT_TRUE(Turn());  // the key message
   EXPECT_TRUE(Turn());  // the command and, in the same turn, the capture
   EXPECT_EQ(app.State().eventItem, kItemCopy);
@@ -34,7 +34,7 @@ TEST_F(Commands, ReturnCopiesAMiddleEntryWhichMovesToTheEndInTheSameTurn) {
 TEST_F(Commands, ReturnOnTheLastCapturedEntryMovesNothing) {
   StartWithABC();
   Select(2);
-  Press(kReturn);
+  Press(KeyReturn);
   EXPECT_EQ(platform.Clipboard(), u"C");
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B", u"C"}));
   EXPECT_EQ(platform.ListSelection(), 2);
@@ -46,7 +46,7 @@ TEST_F(Commands, ShiftReturnAppendsTheEntryToTheClipboardTextAsANewEntry) {
   Settle();
   Select(0);
   SetTime(2024, 6, 2, 14, 0, 1);
-  Press(ShortcutShift | kReturn);
+  Press(ShortcutShift | KeyReturn);
   EXPECT_EQ(platform.Clipboard(), u"XA");
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B", u"C", u"X", u"XA"}));
   EXPECT_EQ(platform.ListItems().back(), u"XA \u00AB2024-06-02 02:00:01 PM\u00BB");
@@ -58,13 +58,13 @@ TEST_F(Commands, ShiftReturnWithoutClipboardTextCopiesTheEntryAlone) {
   platform.CopyImage();
   Settle();
   Select(0);
-  Press(ShortcutShift | kReturn);
+  Press(ShortcutShift | KeyReturn);
   EXPECT_EQ(platform.Clipboard(), u"A");
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"B", u"C", u"A"}));
   // With text on the clipboard again, the entry is joined to it.
   Copy(u"B");
   Select(0);  // C
-  Press(ShortcutShift | kReturn);
+  Press(ShortcutShift | KeyReturn);
   EXPECT_EQ(platform.Clipboard(), u"BC");
   EXPECT_EQ(Texts().back(), u"BC");
 }
@@ -73,8 +73,8 @@ TEST_F(Commands, CommandsOnEntriesNeedAValidSelection) {
   StartWithABC();
   platform.GadgetSetState(kListView, -1);
   const auto before = platform.ListItems();
-  for (int32_t key : {kReturn, ShortcutShift | kReturn, ShortcutShift | kDelete,
-                      ShortcutAlt | kReturn}) {
+  for (int32_t key : {KeyReturn, ShortcutShift | KeyReturn, ShortcutShift | KeyDelete,
+                      ShortcutAlt | KeyReturn}) {
     Press(key);
   }
   EXPECT_EQ(platform.ListItems(), before);
@@ -86,7 +86,7 @@ TEST_F(Commands, CommandsOnEntriesNeedAValidSelection) {
 TEST_F(Commands, ShiftDeleteRemovesTheEntryAndAStillCopiedTextStaysAway) {
   StartWithABC();
   Select(2);
-  Press(ShortcutShift | kDelete);
+  Press(ShortcutShift | KeyDelete);
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"B"}));
   EXPECT_EQ(platform.ListSelection(), -1);
   // C is still on the clipboard and still the last captured text.
@@ -102,7 +102,7 @@ TEST_F(Commands, ShiftDeleteRemovesTheEntryAndAStillCopiedTextStaysAway) {
 TEST_F(Commands, ShiftDeleteOfAMiddleEntryKeepsTheRestInStep) {
   StartWithABC();
   Select(1);
-  Press(ShortcutShift | kDelete);
+  Press(ShortcutShift | KeyDelete);
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"A", u"C"}));
   ExpectListInStep();
 }
@@ -110,13 +110,13 @@ TEST_F(Commands, ShiftDeleteOfAMiddleEntryKeepsTheRestInStep) {
 TEST_F(Commands, AltDeleteClearsWithoutAskingAlsoWhenEmptyAndInThePreview) {
   Start();
   ShowWindow();
-  Press(ShortcutAlt | kDelete);  // empty history: nothing happens
+  Press(ShortcutAlt | KeyDelete);  // empty history: nothing happens
   EXPECT_TRUE(platform.ListItems().empty());
   EXPECT_TRUE(platform.MessageCalls().empty());
   Copy(u"A");
   Copy(u"B");
-  Press(ShortcutAlt | kReturn);
-  Press(ShortcutAlt | kDelete);
+  Press(ShortcutAlt | KeyReturn);
+  Press(ShortcutAlt | KeyDelete);
   EXPECT_TRUE(platform.ListItems().empty());
   EXPECT_TRUE(Texts().empty());
   EXPECT_EQ(platform.EditorText(), u"A") << "the editor keeps its text";
@@ -130,13 +130,13 @@ TEST_F(Commands, AltReturnShowsTheFullTextAndGoesBack) {
   Start();
   Copy(u"line one\r\nline two");
   ShowWindow();
-  Press(ShortcutAlt | kReturn);
+  Press(ShortcutAlt | KeyReturn);
   EXPECT_EQ(app.State().previewShown, 1);
   EXPECT_EQ(platform.EditorText(), u"line one\rline two") << "without the stamp";
   EXPECT_FALSE(platform.GadgetVisible(kListView));
   EXPECT_TRUE(platform.GadgetVisible(kEditor));
   EXPECT_EQ(platform.FocusedGadget(), kEditor);
-  Press(ShortcutAlt | kReturn);
+  Press(ShortcutAlt | KeyReturn);
   EXPECT_EQ(app.State().previewShown, 0);
   EXPECT_TRUE(platform.GadgetVisible(kListView));
   EXPECT_FALSE(platform.GadgetVisible(kEditor));
@@ -152,22 +152,22 @@ TEST_F(Commands, AltReturnOnAHugeEntryShowsItsBeginningAndReturnCopiesAllOfIt) {
   Copy(u"other");
   ShowWindow();
   Select(0);
-  Press(ShortcutAlt | kReturn);
+  Press(ShortcutAlt | KeyReturn);
   const std::u16string& shown = platform.EditorText();
   EXPECT_LT(shown.size(), size_t{200000});
   EXPECT_EQ(shown.front(), u'<');
   EXPECT_NE(shown.find(u"more characters are not shown"), std::u16string::npos);
-  Press(kReturn);
+  Press(KeyReturn);
   EXPECT_EQ(platform.Clipboard(), huge);
 }
 
 TEST_F(Commands, LeavingThePreviewNeedsNoSelection) {
   StartWithABC();
   Select(0);
-  Press(ShortcutAlt | kReturn);
-  Press(ShortcutShift | kDelete);  // deletes A, the selected entry, in the preview
+  Press(ShortcutAlt | KeyReturn);
+  Press(ShortcutShift | KeyDelete);  // deletes A, the selected entry, in the preview
   EXPECT_EQ(platform.ListSelection(), -1);
-  Press(ShortcutAlt | kReturn);
+  Press(ShortcutAlt | KeyReturn);
   EXPECT_EQ(app.State().previewShown, 0);
   EXPECT_TRUE(platform.GadgetVisible(kListView));
 }
@@ -175,8 +175,8 @@ TEST_F(Commands, LeavingThePreviewNeedsNoSelection) {
 TEST_F(Commands, EscapeHidesAndTheHotKeyBringsBackTheSameClientState) {
   StartWithABC();
   Select(1);
-  Press(ShortcutAlt | kReturn);
-  Press(kEscape);
+  Press(ShortcutAlt | KeyReturn);
+  Press(KeyEscape);
   EXPECT_FALSE(platform.WindowVisible());
   EXPECT_EQ(app.State().windowHidden, 1);
   EXPECT_EQ(app.State().previewShown, 1);
@@ -215,8 +215,8 @@ TEST_F(Commands, TheHotKeyTogglesByVisibilityAndForeground) {
 TEST_F(Commands, KeysDoNotReachAHiddenWindow) {
   StartWithABC();
   Select(0);
-  Press(kEscape);
-  Press(ShortcutShift | kDelete);
+  Press(KeyEscape);
+  Press(ShortcutShift | KeyDelete);
   EXPECT_EQ(Texts().size(), 3u);
 }
 

@@ -24,13 +24,13 @@ TEST_F(Find, StepsForwardAndBackWithoutWrapping) {
   EXPECT_EQ(platform.InputCalls()[0].title, u"find");
   EXPECT_EQ(platform.InputCalls()[0].text, u"");
   EXPECT_EQ(platform.ListSelection(), 0);
-  Press(kF3);
+  Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 2);
-  Press(kF3);
+  Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 2);
-  Press(ShortcutShift | kF3);
+  Press(ShortcutShift | KeyF3);
   EXPECT_EQ(platform.ListSelection(), 0);
-  Press(ShortcutShift | kF3);
+  Press(ShortcutShift | KeyF3);
   EXPECT_EQ(platform.ListSelection(), 0);
   EXPECT_EQ(app.State().searchText, u"APP");
 }
@@ -56,7 +56,7 @@ TEST_F(Find, ASearchCanMatchTheStamps) {
   EXPECT_EQ(platform.ListSelection(), 1);
   Search(u"am");  // only apple was captured in the morning
   EXPECT_EQ(platform.ListSelection(), 0);
-  Press(kF3);
+  Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 0);
   Search(u"pm\u00BB");
   EXPECT_EQ(platform.ListSelection(), 1);
@@ -68,7 +68,7 @@ TEST_F(Find, MatchesAcrossTheSeamOfTextAndStamp) {
   EXPECT_EQ(platform.ListSelection(), 1);
   Search(u"apple \u00AB2023");
   EXPECT_EQ(platform.ListSelection(), 0);
-  Press(kF3);
+  Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 0) << "pineapple was stamped in 2024";
 }
 
@@ -96,15 +96,15 @@ TEST_F(Find, ACancelledPromptEmptiesTheSearchAndF3DoesNothing) {
   platform.GadgetSetState(kListView, 1);
   Press(ShortcutControl | 'F');  // no answer scripted: cancelled
   EXPECT_EQ(app.State().searchText, u"");
-  Press(kF3);
-  Press(ShortcutShift | kF3);
+  Press(KeyF3);
+  Press(ShortcutShift | KeyF3);
   EXPECT_EQ(platform.ListSelection(), 1);
 }
 
 TEST_F(Find, F3BeforeAnySearchDoesNothing) {
   StartWithFruit();
   platform.GadgetSetState(kListView, 1);
-  Press(kF3);
+  Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 1);
   EXPECT_TRUE(platform.InputCalls().empty());
 }
@@ -113,9 +113,9 @@ TEST_F(Find, WithNothingSelectedF3StartsAtTheTopAndShiftF3FindsNothing) {
   StartWithFruit();
   Search(u"pine");
   platform.GadgetSetState(kListView, -1);
-  Press(ShortcutShift | kF3);
+  Press(ShortcutShift | KeyF3);
   EXPECT_EQ(platform.ListSelection(), -1);
-  Press(kF3);
+  Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 2);
 }
 
@@ -164,13 +164,13 @@ TEST_F(Find, SearchesTextsHeldInEveryForm) {
 TEST_F(Find, WorksOnTheHiddenListDuringThePreview) {
   StartWithFruit();
   platform.GadgetSetState(kListView, 1);
-  Press(ShortcutAlt | kReturn);
+  Press(ShortcutAlt | KeyReturn);
   Search(u"pineapple");
   EXPECT_EQ(platform.ListSelection(), 2);
   EXPECT_EQ(platform.EditorText(), u"Banana");
   EXPECT_TRUE(platform.GadgetVisible(kEditor));
   // The found entry can then be copied from the preview.
-  Press(kReturn);
+  Press(KeyReturn);
   EXPECT_EQ(platform.Clipboard(), u"pineapple");
 }
 
@@ -179,7 +179,7 @@ TEST_F(Find, FindsEntriesCapturedAfterThePrompt) {
   // F3 searches the list as it is now, not as it was at the prompt.
   Search(u"kiwi");
   Copy(u"kiwi");
-  Press(kF3);
+  Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 3);
 }
 

@@ -62,13 +62,13 @@ class Memory : public AppTest {
       }
       if (i % 50 == 49) {
         GadgetSelect(0);
-        Press(ShortcutShift | kDelete);
+        Press(ShortcutShift | KeyDelete);
         --expected;
       }
     }
     ASSERT_EQ(app.State().history.Size(), expected);
     ExpectListInStep();
-    Press(ShortcutAlt | kDelete);
+    Press(ShortcutAlt | KeyDelete);
     ASSERT_TRUE(app.State().history.Empty());
     ASSERT_TRUE(platform.ListItems().empty());
   }
