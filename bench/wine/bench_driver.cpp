@@ -5,10 +5,11 @@
 // the find prompt. The clipboard is opened with a window of the driver's own,
 // as a real program would.
 //   bench_driver [--out FILE] COMMAND ARGS
-//   set CHARS TAG [LINE]     a text of CHARS characters starting with TAG, in
-//                            lines of LINE characters with their CR LF (64 when
-//                            not given; 0: one line without breaks; 2: the tag,
-//                            then line breaks only); when
+//   set CHARS TAG [LINE [FILLER]]  a text of CHARS characters starting with
+//                            TAG, in lines of LINE characters with their CR LF
+//                            (64 when not given; 0: one line without breaks; 2:
+//                            the tag, then line breaks only), of words (a space
+//                            every 37 characters), "digits" or "base64"; when
 //                            Quorvel runs, waits for its list to grow
 //   turns MS                 turns of a counted Quorvel over MS milliseconds;
 //                            FILE.begin appears when the interval starts
@@ -43,6 +44,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "driver.h"
@@ -190,10 +192,18 @@ bool OpenOwned() {
   return true;
 }
 
+// The characters that fill a text, repeated: words with a space every 37
+// characters, or a run without a space (digits, base64).
+std::wstring_view Filler(const std::wstring& name) {
+  if (name == L"digits") return L"0123456789";
+  if (name == L"base64") return L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  return L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
+}
+
 // A text of chars characters that starts with tag: lines of lineChars
 // characters, the CR LF included; 0 makes one line without breaks.
-std::wstring MakeText(size_t chars, const std::wstring& tag, size_t lineChars = 64) {
-  static const wchar_t kFiller[] = L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
+std::wstring MakeText(size_t chars, const std::wstring& tag, size_t lineChars = 64,
+                      std::wstring_view filler = Filler(L"words")) {
   std::wstring text = tag;
   text.reserve(chars > tag.size() ? chars : tag.size());
   size_t column = text.size();
@@ -202,7 +212,7 @@ std::wstring MakeText(size_t chars, const std::wstring& tag, size_t lineChars = 
       text += L"\r\n";
       column = 0;
     } else {
-      text += kFiller[text.size() % (sizeof kFiller / sizeof kFiller[0] - 1)];
+      text += filler[text.size() % filler.size()];
       ++column;
     }
   }
@@ -274,10 +284,10 @@ bool ReportSelectionMove(HWND list, long long before, int64_t t0, DWORD timeoutM
 // Commands. Each fills json and returns true when it did its thing.
 
 bool CmdSet(const std::vector<std::wstring>& args, Json& json) {
-  if (args.size() != 2 && args.size() != 3) return false;
-  const size_t lineChars = args.size() == 3 ? static_cast<size_t>(_wtoi64(args[2].c_str())) : 64;
-  const std::wstring text =
-      MakeText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1], lineChars);
+  if (args.size() < 2 || args.size() > 4) return false;
+  const size_t lineChars = args.size() >= 3 ? static_cast<size_t>(_wtoi64(args[2].c_str())) : 64;
+  const std::wstring text = MakeText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1],
+                                     lineChars, Filler(args.size() == 4 ? args[3] : L"words"));
   HWND list = QuorvelList();
   const long long before = list ? Ask(list, LB_GETCOUNT) : -1;
   const SetTimes times = SetText(text);

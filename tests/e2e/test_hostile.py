@@ -154,8 +154,12 @@ class Hostile(harness.QuorvelTestCase):
         app, lines = self.start_with_history()
         self.hotkey()
         self.wait_for(lambda: self.main_window()["foreground"], "the window in front")
-        self.key("End")
-        self.wait_for(lambda: self.list_state().get("selected") == 2, "the last entry selected")
+
+        def end_selects_the_last():
+            # NOTE: a key pressed right after the window is shown may reach nothing.
+            self.key("End")
+            return self.list_state().get("selected") == 2
+        self.wait_for(end_selects_the_last, "End to select the last entry")
         self.key("alt+Return")
         self.wait_for(lambda: self.editor().get("visible"), "the preview")
         code, log = self.hostile_run("questions")
