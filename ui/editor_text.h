@@ -22,12 +22,12 @@ namespace quorvel {
 // The control wraps its lines at the window's width, at a space or a tab. A
 // run without one (digits, base64, a long address) is broken wherever the
 // width ends, and the control's time for it grows with the square of the run
-// (richedit_costs --width 1916 --digits: 5,000 digits took
-// 0.32 s to take in, 10,000 0.8 s, 20,000 3.4 s, 40,000 13 s, while 50,000
-// characters in words took 2.0 s). The k-th character of such a run (counted
-// from 0) therefore costs k / runStep units more: one run is shown up to
-// 15,113 characters, which cost the control about what 50,000 characters in
-// words do. Text in words is not affected. runStep 0 costs runs nothing more.
+// (richedit_costs --width 1916 --digits: 5,000 digits took 0.09 s to take in,
+// 10,000 0.29 s, 20,000 0.88 s, while one line of 50,764 characters in words
+// took 0.56 s). The k-th character of such a run (counted from 0) therefore
+// costs k / runStep units more: one run is shown up to 15,113 characters
+// (0.61 s), which cost the control about what 50,764 characters in words do.
+// Text in words is not affected. runStep 0 costs runs nothing more.
 struct EditorTextCosts {
   size_t budget;
   size_t breakCost;
