@@ -505,12 +505,11 @@ HWND VisibleDialog(const Targets& t, const wchar_t* className) {
 }
 
 int Answer(const std::wstring& what, const std::wstring& how, int id) {
-  // A second instance asks its own question: the box of any process will do.
-  Targets t = FindTargets();
   HWND dialog = nullptr;
   if (what == L"prompt") {
-    dialog = VisibleDialog(t, L"InputRequester");
+    dialog = VisibleDialog(FindTargets(), L"InputRequester");
   } else {
+    // A second instance asks its own question: the box of any process will do.
     HWND box = nullptr;
     while (!dialog && (box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
       if (IsWindowVisible(box)) dialog = box;
