@@ -28,6 +28,7 @@ std::u16string Grouped(size_t number) {
 EditorShownText EditorTextShown(std::u16string_view text, const EditorTextCosts& costs) {
   size_t spent = 0;
   size_t column = 0;
+  size_t run = 0;  // characters since the last place the control can wrap
   size_t end = 0;
   for (; end < text.size(); ++end) {
     const char16_t unit = text[end];
@@ -37,9 +38,12 @@ EditorShownText EditorTextShown(std::u16string_view text, const EditorTextCosts&
     } else if (unit == u'\r' || unit == u'\n') {
       cost = costs.breakCost;
       column = 0;
+      run = 0;
     } else {
       cost = column >= costs.longColumn ? costs.longCost : 1;
+      if (costs.runStep != 0) cost += run / costs.runStep;
       ++column;
+      run = unit == u' ' || unit == u'\t' ? 0 : run + 1;
     }
     if (cost > costs.budget - spent) break;
     spent += cost;

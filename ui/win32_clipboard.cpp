@@ -1,5 +1,7 @@
 // Clipboard text on Win32: reading and writing CF_UNICODETEXT through global
-// memory blocks, with the clipboard opened without an owner window.
+// memory blocks. A read opens the clipboard without a window; a write opens it
+// with the program's message-only clipboard window, which then owns the data
+// and also hears the system's change notification.
 #include "ui/win32_clipboard.h"
 
 #include <windows.h>

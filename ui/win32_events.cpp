@@ -10,6 +10,7 @@
 #include "ui/layer.h"
 #include "ui/shortcuts.h"
 #include "ui/win32_failure.h"
+#include "ui/win32_foreign.h"
 #include "ui/win32_text.h"
 #include "ui/win32_window.h"
 
@@ -102,6 +103,7 @@ int64_t EventNext(int32_t timeout) {
   if (code != 0) return code;
   MSG msg{};
   if (!FetchMessage(msg, timeout)) return 0;
+  if (ForeignThreadTimer(msg)) return static_cast<int32_t>(msg.message);
   HWND active = GetActiveWindow();
   HACCEL table = ShortcutTableFor(active);
   if (table != nullptr && TranslateAcceleratorW(active, table, &msg)) {

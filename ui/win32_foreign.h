@@ -1,11 +1,17 @@
-// Keeps other programs' messages away from this program's windows. A filter
-// on the loop thread's queue (a WH_GETMESSAGE hook of that thread alone)
-// empties every posted message that ForeignMessageRefused names before any
-// message loop dispatches it: ours, the message box's and the find prompt's.
-// Window procedures drop the refused messages that another thread sends.
+// Keeps other programs' messages away from this program's windows, and only
+// from those (ForeignMessageRefused has the rule). Sent messages are judged
+// in the windows' own procedures, which can tell that another thread sent
+// them. A posted message does not say who posted it, and it may be dispatched
+// by any loop of the thread, the system's message box among them: a filter on
+// the loop thread's queue (a WH_GETMESSAGE hook of that thread alone) empties
+// the refused ones whose window is one the program made, before any loop
+// dispatches them. Messages for other windows of the thread (message boxes,
+// COM's and the input method's) are never touched.
 #pragma once
 
 #include <windows.h>
+
+#include "ui/foreign_messages.h"
 
 namespace quorvel {
 
@@ -19,10 +25,18 @@ void ForeignMessageFilterEnd();
 // itself, and posted ones, answer false.
 [[nodiscard]] bool SentByAnotherThread();
 
-// True when a window procedure must answer this message with 0 and leave it:
-// it was sent from another thread and is one that never comes from outside.
-// The destruction messages of a DestroyOwnWindow call are always taken.
-[[nodiscard]] bool ForeignSendRefused(UINT message, LPARAM lParam);
+// True when a window procedure of that kind of window must answer this
+// message with 0 and leave it: it was sent from another thread and is one
+// that never comes from outside. The destruction messages of a
+// DestroyOwnWindow call are always taken.
+[[nodiscard]] bool ForeignSendRefused(UINT message, LPARAM lParam, ForeignTarget target);
+
+// True for a timer message posted to the thread itself (no window) that names
+// a callback. The program sets no thread timer, so the program's own loops
+// do not dispatch it.
+// NOTE: Windows calls a timer callback only if SetTimer installed it; Wine 8
+// calls whatever address a posted WM_TIMER names.
+[[nodiscard]] bool ForeignThreadTimer(const MSG& msg);
 
 // DestroyWindow for a window of this thread. NOTE: a window may be destroyed
 // inside a message that another program sent (a click on OK sent from outside

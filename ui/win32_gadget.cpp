@@ -135,7 +135,7 @@ int64_t GadgetRegister(int64_t number, GadgetEntry* entry, HWND control, const G
 LRESULT CALLBACK GadgetProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
   // The outermost procedure of every gadget: what other programs may not do
   // to a control stops here, before the kind's and the system class's.
-  if (ForeignSendRefused(message, lParam)) return 0;
+  if (ForeignSendRefused(message, lParam, ForeignTarget::Window)) return 0;
   GadgetTable* table = Gadgets();
   const int64_t number = table != nullptr ? GadgetNumberOf(*table, control) : -1;
   const GadgetEntry* entry = number == -1 ? nullptr : table->Lookup(number);

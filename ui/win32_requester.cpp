@@ -103,12 +103,10 @@ void CloseInputRequester() {
 
 LRESULT CALLBACK InputRequesterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   RequesterPart& state = Requester();
-  // Only the dialog's own close steps end it. (The buttons' commands may come
-  // from outside, through a click that another program sends them, and are
-  // taken.)
-  if ((message == WM_DESTROY || message == WM_NCDESTROY) && ForeignSendRefused(message, lParam)) {
-    return 0;
-  }
+  // Only the dialog's own close steps end it. Its commands and WM_CLOSE may
+  // come from outside (automation clicks OK or closes the prompt) and are
+  // taken, as in any dialog.
+  if (ForeignSendRefused(message, lParam, ForeignTarget::Dialog)) return 0;
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wParam) == kConfirmCommand) {
@@ -189,6 +187,7 @@ bool RunModalLoop(HWND dialog, HACCEL accelerators, WPARAM& quitCode) {
       Win32Failure("GetMessageW");
       return true;
     }
+    if (ForeignThreadTimer(msg)) continue;
     if (accelerators && TranslateAcceleratorW(dialog, accelerators, &msg)) continue;
     if (IsDialogMessageW(dialog, &msg)) continue;
     TranslateMessage(&msg);

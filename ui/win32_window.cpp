@@ -137,7 +137,7 @@ BOOL CALLBACK SendSysColorChange(HWND child, LPARAM) {
 // programs send it.
 LRESULT CALLBACK GadgetParentProcedure(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) {
-  if (ForeignSendRefused(message, lParam)) return 0;
+  if (ForeignSendRefused(message, lParam, ForeignTarget::Window)) return 0;
   auto& records = Library().gadgetParents;
   const auto found = records.find(window);
   if (found == records.end()) return DefWindowProcW(window, message, wParam, lParam);
@@ -400,7 +400,7 @@ HWND GadgetParentWindow() { return GadgetParent().parent; }
 void SetGadgetMessageHook(GadgetMessageHook hook) { Library().gadgetHook = hook; }
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (ForeignSendRefused(message, lParam)) {
+  if (ForeignSendRefused(message, lParam, ForeignTarget::Window)) {
     SetLastError(0);
     return 0;
   }

@@ -5,10 +5,11 @@
 // the find prompt. The clipboard is opened with a window of the driver's own,
 // as a real program would.
 //   bench_driver [--out FILE] COMMAND ARGS
-//   set CHARS TAG [LINE]     a text of CHARS characters starting with TAG, in
-//                            lines of LINE characters with their CR LF (64 when
-//                            not given; 0: one line without breaks; 2: the tag,
-//                            then line breaks only); when
+//   set CHARS TAG [LINE [FILLER]]  a text of CHARS characters starting with
+//                            TAG, in lines of LINE characters with their CR LF
+//                            (64 when not given; 0: one line without breaks; 2:
+//                            the tag, then line breaks only), of words (a space
+//                            every 37 characters), "digits" or "base64"; when
 //                            Quorvel runs, waits for its list to grow
 //   turns MS                 turns of a counted Quorvel over MS milliseconds;
 //                            FILE.begin appears when the interval starts
@@ -183,10 +184,10 @@ bool ReportSelectionMove(HWND list, long long before, int64_t t0, DWORD timeoutM
 // Commands. Each fills json and returns true when it did its thing.
 
 bool CmdSet(const std::vector<std::wstring>& args, Json& json) {
-  if (args.size() != 2 && args.size() != 3) return false;
-  const size_t lineChars = args.size() == 3 ? static_cast<size_t>(_wtoi64(args[2].c_str())) : 64;
-  const std::wstring text =
-      FillerText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1], lineChars);
+  if (args.size() < 2 || args.size() > 4) return false;
+  const size_t lineChars = args.size() >= 3 ? static_cast<size_t>(_wtoi64(args[2].c_str())) : 64;
+  const std::wstring text = FillerText(static_cast<size_t>(_wtoi64(args[0].c_str())), args[1],
+                                       lineChars, FillerChars(args.size() == 4 ? args[3] : L"words"));
   HWND list = QuorvelList();
   const long long before = list ? Ask(list, LB_GETCOUNT) : -1;
   const SetTimes times = SetText(text);

@@ -295,12 +295,14 @@ class Bench:
         row also times dropping the text of the row before."""
         h = self.helpers
         cases = [
-            ("200,000 characters in lines of 64", 200000, 64),
-            ("200,000 characters without a line break", 200000, 0),
-            ("1,000,000 characters without a line break", 1000000, 0),
-            ("100 MB: 50,000,000 characters in lines of 64", 50000000, 64),
-            ("1,000,000 characters, line breaks only", 1000000, 2),
-            ("200,000 characters in lines of 64, again", 200000, 64),
+            ("200,000 characters in lines of 64", 200000, 64, "words"),
+            ("200,000 characters in words without a line break", 200000, 0, "words"),
+            ("1,000,000 characters in words without a line break", 1000000, 0, "words"),
+            ("1,000,000 digits without a space or line break", 1000000, 0, "digits"),
+            ("1,000,000 characters of base64 without a line break", 1000000, 0, "base64"),
+            ("100 MB: 50,000,000 characters in lines of 64", 50000000, 64, "words"),
+            ("1,000,000 characters, line breaks only", 1000000, 2, "words"),
+            ("200,000 characters in lines of 64, again", 200000, 64, "words"),
         ]
         rows = []
         self.driver("set", 16, "bench preview start")
@@ -309,8 +311,9 @@ class Bench:
         h.hotkey()
         h.wait_for(lambda: (lambda w: w["visible"] and w["foreground"])(h.main_window()),
                    "the window shown in front", timeout=30)
-        for index, (label, chars, line) in enumerate(cases):
-            set_result = self.driver("set", chars, "bench preview %d" % index, line, timeout=300)
+        for index, (label, chars, line, filler) in enumerate(cases):
+            set_result = self.driver("set", chars, "bench preview %d" % index, line, filler,
+                                     timeout=300)
             result = self.driver("preview", timeout=600)
             rows.append({"case": label, "chars": set_result["chars"], **result})
         self.stop(process)

@@ -2,9 +2,12 @@
 // message font, hidden while it takes the text), taking in a text, drawing
 // it, and dropping it again: the costs behind the editor's budget
 // (ui/editor_text.h). Each pair of arguments is one text.
-//   richedit_costs CHARS LINE [CHARS LINE ...]
+//   richedit_costs [--width PIXELS] [--digits] CHARS LINE [CHARS LINE ...]
 //   CHARS characters in lines of LINE characters with their CR LF (0: one
-//   line without breaks; 2: line breaks only). Prints one line per text.
+//   line without breaks; 2: line breaks only), of words (a space every 37
+//   characters) or, with --digits, of digits alone, which the control cannot
+//   wrap at a space; the control is 380 pixels wide unless PIXELS says
+//   otherwise (Quorvel's editor under Wine: 1916). Prints one line per text.
 #include <windows.h>
 
 #include <richedit.h>
@@ -47,8 +50,19 @@ void Pump() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3 || argc % 2 == 0) {
-    std::fputs("usage: richedit_costs CHARS LINE [CHARS LINE ...]\n", stderr);
+  int first = 1;
+  int width = 380;
+  bool digits = false;
+  for (; first < argc && std::wcsncmp(argv[first], L"--", 2) == 0; ++first) {
+    if (std::wcscmp(argv[first], L"--digits") == 0) {
+      digits = true;
+    } else if (std::wcscmp(argv[first], L"--width") == 0 && first + 1 < argc) {
+      width = _wtoi(argv[++first]);
+    }
+  }
+  if (argc - first < 2 || (argc - first) % 2 != 0 || width <= 0) {
+    std::fputs("usage: richedit_costs [--width PIXELS] [--digits] CHARS LINE [CHARS LINE ...]\n",
+               stderr);
     return 2;
   }
   LoadLibraryExW(L"MSFTEDIT.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -58,9 +72,10 @@ int wmain(int argc, wchar_t** argv) {
   windowClass.lpszClassName = L"QuorvelRichEditCosts";
   RegisterClassW(&windowClass);
   HWND parent = CreateWindowExW(0, windowClass.lpszClassName, L"rich-edit costs",
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 400, nullptr, nullptr,
+                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width + 20, 400, nullptr,
+                                nullptr,
                                 windowClass.hInstance, nullptr);
-  HWND editor = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", nullptr, 0x503111C4, 0, 0, 380,
+  HWND editor = CreateWindowExW(WS_EX_CLIENTEDGE, L"RICHEDIT50W", nullptr, 0x503111C4, 0, 0, width,
                                 360, parent, nullptr, windowClass.hInstance, nullptr);
   if (editor == nullptr) return 1;
   SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
@@ -71,10 +86,11 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(editor, WM_SETFONT,
                  reinterpret_cast<WPARAM>(CreateFontIndirectW(&metrics.lfMessageFont)), TRUE);
   }
-  for (int i = 1; i + 1 < argc; i += 2) {
+  for (int i = first; i + 1 < argc; i += 2) {
     const size_t chars = static_cast<size_t>(_wtoi64(argv[i]));
     const size_t lineChars = static_cast<size_t>(_wtoi64(argv[i + 1]));
-    const std::wstring text = quorvel::tools::FillerText(chars, L"", lineChars);
+    const std::wstring text = quorvel::tools::FillerText(
+        chars, L"", lineChars, quorvel::tools::FillerChars(digits ? L"digits" : L"words"));
     ShowWindow(editor, SW_HIDE);
     Pump();
     const double start = Seconds();

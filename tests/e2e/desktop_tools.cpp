@@ -171,8 +171,14 @@ bool SendChord(const std::wstring& chord) {
   return SendKeys(keys);
 }
 
-std::wstring FillerText(size_t chars, const std::wstring& tag, size_t lineChars) {
-  static const wchar_t kFiller[] = L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
+std::wstring_view FillerChars(const std::wstring& name) {
+  if (name == L"digits") return L"0123456789";
+  if (name == L"base64") return L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  return L"abcdefghijklmnopqrstuvwxyz 0123456789 ";
+}
+
+std::wstring FillerText(size_t chars, const std::wstring& tag, size_t lineChars,
+                        std::wstring_view filler) {
   std::wstring text = tag;
   text.reserve(chars > tag.size() ? chars : tag.size());
   size_t column = text.size();
@@ -181,7 +187,7 @@ std::wstring FillerText(size_t chars, const std::wstring& tag, size_t lineChars)
       text += L"\r\n";
       column = 0;
     } else {
-      text += kFiller[text.size() % (sizeof kFiller / sizeof kFiller[0] - 1)];
+      text += filler[text.size() % filler.size()];
       ++column;
     }
   }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/e2e/json_writer.h"
@@ -62,9 +63,15 @@ WORD VirtualKey(const std::wstring& name);
 bool SendKeys(const std::vector<WORD>& keys);
 bool SendChord(const std::wstring& chord);
 
+// The characters a filler text repeats: "words", letters and digits with two
+// blanks in every 38 characters; "digits" and "base64", runs without a blank
+// that the editor cannot wrap at a space.
+std::wstring_view FillerChars(const std::wstring& name);
+
 // A text of chars characters starting with tag, in lines of lineChars
 // characters with their CR LF (0: one line without breaks; 2: the tag, then
-// line breaks only), of letters, digits and blanks (two in every 38).
-std::wstring FillerText(size_t chars, const std::wstring& tag, size_t lineChars = 64);
+// line breaks only), of the filler's characters.
+std::wstring FillerText(size_t chars, const std::wstring& tag, size_t lineChars = 64,
+                        std::wstring_view filler = FillerChars(L"words"));
 
 }  // namespace quorvel::tools

@@ -6,6 +6,12 @@
 //   hostile.exe attacks        prints the name of every attack
 //   hostile.exe run NAME...    runs the named attacks; a name ending in ':'
 //                              runs every attack whose name starts with it
+// And what every program may do, as screen readers and automation tools do:
+//   hostile.exe questions      asks Quorvel's list and editor the questions
+//                              that only read, one "NAME value..." line each
+//   hostile.exe answer box|prompt post-click|send-click|post-command|post-close ID
+//                              answers the visible message box or find prompt
+//                              through its button ID or with the command ID
 // Each attack prints one line: its name, how many messages the system
 // accepted ("sent 3/4 posted 2/4", and "set 2/2" for properties and window
 // longs) and the numbers of those it refused to
@@ -418,6 +424,108 @@ bool Selected(const std::string& name, const std::vector<std::string>& wanted) {
   return false;
 }
 
+// ---------------------------------------------------------------------------
+// Questions and answers that every program may ask and give.
+
+// Sends a question and prints its answer; -1 when the system refused it.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &answer)) {
+    return -1;
+  }
+  return static_cast<LRESULT>(answer);
+}
+
+int AskQuestions(const Targets& t) {
+  if (!t.list || !t.editor) {
+    std::puts("MISSING WINDOW");
+    return 1;
+  }
+  RECT client{};
+  GetClientRect(t.list, &client);
+  std::printf("list_client %ld %ld\n", client.right, client.bottom);
+  std::printf("LB_GETCOUNT %lld\n", static_cast<long long>(Ask(t.list, LB_GETCOUNT)));
+  std::printf("LB_GETCURSEL %lld\n", static_cast<long long>(Ask(t.list, LB_GETCURSEL)));
+  std::printf("LB_GETSEL %lld\n", static_cast<long long>(Ask(t.list, LB_GETSEL, 0)));
+  std::printf("LB_GETTEXTLEN %lld\n", static_cast<long long>(Ask(t.list, LB_GETTEXTLEN, 0)));
+  std::printf("LB_GETTOPINDEX %lld\n", static_cast<long long>(Ask(t.list, LB_GETTOPINDEX)));
+  std::printf("LB_GETITEMHEIGHT %lld\n",
+              static_cast<long long>(Ask(t.list, LB_GETITEMHEIGHT, 0)));
+  std::printf("LB_GETCARETINDEX %lld\n", static_cast<long long>(Ask(t.list, LB_GETCARETINDEX)));
+  RECT item{};
+  const LRESULT itemRect = Ask(t.list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  std::printf("LB_GETITEMRECT %lld %ld %ld %ld %ld\n", static_cast<long long>(itemRect), item.left,
+              item.top, item.right, item.bottom);
+  // The middle of the second line: its index in the low word.
+  const LRESULT hit = Ask(t.list, LB_ITEMFROMPOINT, 0,
+                          MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2));
+  std::printf("LB_ITEMFROMPOINT %lld\n", static_cast<long long>(hit == -1 ? -1 : LOWORD(hit)));
+
+  RECT editor{};
+  GetClientRect(t.editor, &editor);
+  std::printf("editor_client %ld %ld\n", editor.right, editor.bottom);
+  std::printf("WM_GETTEXTLENGTH %lld\n", static_cast<long long>(Ask(t.editor, WM_GETTEXTLENGTH)));
+  // Set apart from every answer: a refused question leaves them as they are.
+  DWORD start = 0xFFFFFFFF, end = 0xFFFFFFFF;
+  Ask(t.editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  std::printf("EM_GETSEL %ld %ld\n", static_cast<long>(start), static_cast<long>(end));
+  RECT format{};
+  Ask(t.editor, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  std::printf("EM_GETRECT %ld %ld %ld %ld\n", format.left, format.top, format.right, format.bottom);
+  std::printf("EM_GETLINECOUNT %lld\n", static_cast<long long>(Ask(t.editor, EM_GETLINECOUNT)));
+  std::printf("EM_LINEINDEX %lld\n", static_cast<long long>(Ask(t.editor, EM_LINEINDEX, 1)));
+  std::printf("EM_LINELENGTH %lld\n", static_cast<long long>(Ask(t.editor, EM_LINELENGTH, 0)));
+  std::printf("EM_LINEFROMCHAR %lld\n",
+              static_cast<long long>(Ask(t.editor, EM_LINEFROMCHAR, 0)));
+  std::printf("EM_GETFIRSTVISIBLELINE %lld\n",
+              static_cast<long long>(Ask(t.editor, EM_GETFIRSTVISIBLELINE)));
+  // A rich-edit range question with a pointer the system does not copy.
+  CHARRANGE range{-7, -7};
+  Ask(t.editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  std::printf("EM_EXGETSEL %ld %ld\n", range.cpMin, range.cpMax);
+  return 0;
+}
+
+// The visible message box of Quorvel's process, or its find prompt.
+HWND VisibleDialog(const Targets& t, const wchar_t* className) {
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+    if (ProcessOf(window) == t.pid && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+int Answer(const std::wstring& what, const std::wstring& how, int id) {
+  HWND dialog = nullptr;
+  if (what == L"prompt") {
+    dialog = VisibleDialog(FindTargets(), L"InputRequester");
+  } else {
+    // A second instance asks its own question: the box of any process will do.
+    HWND box = nullptr;
+    while (!dialog && (box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+      if (IsWindowVisible(box)) dialog = box;
+    }
+  }
+  if (!dialog) {
+    std::puts("no dialog");
+    return 1;
+  }
+  HWND button = GetDlgItem(dialog, id);
+  BOOL done = FALSE;
+  if (how == L"post-click") {
+    done = button && PostMessageW(button, BM_CLICK, 0, 0);
+  } else if (how == L"send-click") {
+    DWORD_PTR ignored = 0;
+    done = button && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+  } else if (how == L"post-command") {
+    done = PostMessageW(dialog, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  } else if (how == L"post-close") {
+    done = PostMessageW(dialog, WM_CLOSE, 0, 0);
+  }
+  std::printf("%s\n", done ? "answered" : "not delivered");
+  return done ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -427,8 +535,10 @@ int wmain(int argc, wchar_t** argv) {
     for (const Attack& a : attacks) std::printf("%s\n", a.name.c_str());
     return 0;
   }
+  if (command == L"questions") return AskQuestions(FindTargets());
+  if (command == L"answer" && argc == 5) return Answer(argv[2], argv[3], _wtoi(argv[4]));
   if (command != L"run" || argc < 3) {
-    std::fputs("usage: hostile.exe attacks | run NAME...\n", stderr);
+    std::fputs("usage: hostile.exe attacks | run NAME... | questions | answer WHAT HOW ID\n", stderr);
     return 2;
   }
   std::vector<std::string> wanted;

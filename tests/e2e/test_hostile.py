@@ -27,6 +27,8 @@ MESSAGE_ATTACKS = [
 # NOTE: Wine hands readers a block of one byte for the one set with no bytes.
 MALFORMED_MARKERS = ["empty", "01", "0000", "010000", "00000000"]
 PLANTED_NAMES = ["dwmapi.dll", "msftedit.dll", "uxtheme.dll"]
+IDOK, IDYES, IDNO = 1, 6, 7
+FIND_OK = 1000
 PLANTED_MARKER = "planted-loaded.txt"
 
 
@@ -97,6 +99,103 @@ class Hostile(harness.QuorvelTestCase):
         self.wait_for(lambda: self.msgbox().get("found"), "the exit question")
         self.press_msgbox("yes")
         self.assertEqual(app.wait(15), 0)
+
+    # What every program may do: answer the dialogs, ask what only reads. --------
+
+    def hostile_run(self, *args):
+        """hostile.exe ARGS: its exit code and output."""
+        if not harness.Config.hostile:
+            self.skipTest("hostile.exe was not built")
+        process = self.desktop.start(harness.Config.hostile, *args, name="hostile-" + "-".join(args))
+        return process.wait(30), self.read_log(process)
+
+    def answer(self, what, how, button):
+        code, log = self.hostile_run("answer", what, how, str(button))
+        self.assertEqual(code, 0, "hostile.exe answer %s %s %s: %s" % (what, how, button, log))
+
+    def test_dialogs_answer_clicks_and_commands_from_other_programs(self):
+        app, lines = self.start_with_history()
+
+        def ask_exit():
+            self.desktop.probe("close", title=harness.QUORVEL_TITLE, cls=harness.QUORVEL_CLASS)
+            self.wait_for(lambda: self.msgbox().get("found"), "the exit question")
+
+        for how in ("post-click", "send-click", "post-command"):
+            with self.subTest(exit_question=how):
+                ask_exit()
+                self.answer("box", how, IDNO)
+                self.wait_for(lambda: not self.msgbox().get("found"), "No taken (%s)" % how)
+                self.settle(0.3)
+                self.assertTrue(app.running(), "No (%s) ended quorvel.exe" % how)
+
+        self.hotkey()
+        self.wait_for(lambda: self.main_window()["foreground"], "the window in front")
+        for how, button in (("post-click", FIND_OK), ("post-close", 0)):
+            with self.subTest(find_prompt=how):
+                self.key("ctrl+f")
+                self.assertTrue(self.requester(wait_ms=3000)["found"], "the find prompt")
+                self.answer("prompt", how, button)
+                self.wait_for(lambda: not self.requester()["found"], "the prompt answered (%s)" % how)
+        self.assertEqual(self.list_items(), lines)
+
+        with self.subTest("a second instance's error box"):
+            second = self.desktop.start(harness.Config.quorvel, name="quorvel-second")
+            self.wait_for(lambda: self.msgbox().get("text") == "Cannot register hotkey.",
+                          "the second instance's error box", timeout=20)
+            self.answer("box", "post-click", IDOK)
+            self.assertEqual(second.wait(10), 0, "OK clicked: the second instance ends with 0")
+            self.assertTrue(app.running())
+
+        ask_exit()
+        self.answer("box", "post-click", IDYES)
+        self.assertEqual(app.wait(10), 0, "Yes clicked by a post")
+
+    def test_questions_that_only_read_are_answered_to_other_programs(self):
+        app, lines = self.start_with_history()
+        self.hotkey()
+        self.wait_for(lambda: self.main_window()["foreground"], "the window in front")
+
+        # The text on the clipboard at start-up may be an entry before the three.
+        last = len(lines) - 1
+
+        def end_selects_the_last():
+            self.key("End")
+            return self.list_state().get("selected") == last
+        self.wait_for(end_selects_the_last, "End to select the last entry")
+        self.key("alt+Return")
+        self.wait_for(lambda: self.editor().get("visible"), "the preview")
+        code, log = self.hostile_run("questions")
+        self.assertEqual(code, 0, log)
+        answers = {}
+        for line in log.splitlines():
+            name, *values = line.split()
+            answers[name] = [int(v) for v in values]
+        width = answers["list_client"][0]
+        height = answers["LB_GETITEMHEIGHT"][0]
+        self.assertGreater(height, 0, log)
+        self.assertEqual(answers["LB_GETCOUNT"], [len(lines)])
+        self.assertEqual(answers["LB_GETCURSEL"], [last])
+        self.assertEqual(answers["LB_GETCARETINDEX"], [last])
+        self.assertEqual(answers["LB_GETSEL"], [0])
+        self.assertEqual(answers["LB_GETTEXTLEN"], [len(lines[0])])
+        self.assertEqual(answers["LB_GETTOPINDEX"], [0])
+        self.assertEqual(answers["LB_GETITEMRECT"][1:], [0, height, width, 2 * height], log)
+        self.assertEqual(answers["LB_ITEMFROMPOINT"], [1])
+        length = len("third")
+        self.assertEqual(answers["WM_GETTEXTLENGTH"], [length])
+        start, end = answers["EM_GETSEL"]
+        self.assertTrue(0 <= start <= end <= length, "EM_GETSEL %d %d" % (start, end))
+        left, top, right, bottom = answers["EM_GETRECT"]
+        self.assertTrue(0 <= left < right <= answers["editor_client"][0] and top < bottom,
+                        "EM_GETRECT %s" % answers["EM_GETRECT"])
+        self.assertEqual(answers["EM_GETLINECOUNT"], [1])
+        self.assertEqual(answers["EM_LINEINDEX"], [-1])
+        self.assertEqual(answers["EM_LINELENGTH"], [length])
+        self.assertEqual(answers["EM_LINEFROMCHAR"], [0])
+        self.assertEqual(answers["EM_GETFIRSTVISIBLELINE"], [0])
+        # A rich-edit range question whose pointer the system does not copy.
+        self.assertEqual(answers["EM_EXGETSEL"], [-7, -7])
+        self.assertTrue(app.running())
 
     def test_clipboard_flood_of_large_texts(self):
         app, lines = self.start_with_history()

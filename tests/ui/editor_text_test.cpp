@@ -29,6 +29,8 @@ TEST(EditorText, ShownPartFollowsTheCosts) {
   // 12 units: a character 1, a break 3, a character at column 4 or beyond 2.
   constexpr EditorTextCosts kCosts{12, 3, 4, 2};
   constexpr EditorTextCosts kShortLinesOnly{12, 3, 100, 2};
+  // The k-th character of a run without a space costs k / 2 more.
+  constexpr EditorTextCosts kRuns{12, 3, 100, 2, 2};
   const struct {
     EditorTextCosts costs;
     std::u16string text;
@@ -46,6 +48,10 @@ TEST(EditorText, ShownPartFollowsTheCosts) {
       {kCosts, u"a\U0001F600\U0001F600\U0001F600\U0001F600", 7},  // not between a pair's halves
       {kShortLinesOnly, std::u16string(11, u'a') + u"\U0001F600", 11},
       {kShortLinesOnly, std::u16string(10, u'a') + u"\U0001F600", 12},
+      {kRuns, u"abcdefg", 6},       // 1 + 1 + 2 + 2 + 3 + 3
+      {kRuns, u"ab cd ef gh", 9},   // a space ends a run, and costs as its last
+      {kRuns, u"ab\tcd\tef\tgh", 9},
+      {kRuns, u"abcd\rabcd", 7},    // so does a line break
   };
   for (const auto& c : cases) {
     const EditorShownText result = EditorTextShown(c.text, c.costs);
@@ -78,6 +84,23 @@ TEST(EditorText, EveryShapeOfTextShowsALimitedBeginning) {
   EXPECT_GT(lines.shown.size(), 50000u);  // over 750 lines of 64
   EXPECT_LT(line.shown.size(), lines.shown.size());
   EXPECT_EQ(lines.shown.data(), inLines.data());
+}
+
+TEST(EditorText, ARunWithoutASpaceShowsLessThanWords) {
+  // One line each: words with a space every 37 characters, and digits.
+  std::u16string words;
+  std::u16string digits;
+  for (size_t i = 0; i < 1000000; ++i) {
+    words += i % 37 == 36 ? u' ' : static_cast<char16_t>(u'a' + i % 26);
+    digits += static_cast<char16_t>(u'0' + i % 10);
+  }
+  EditorTextCosts withoutRuns = kEditorTextCosts;
+  withoutRuns.runStep = 0;
+  EXPECT_EQ(EditorTextShown(words).shown.size(), EditorTextShown(words, withoutRuns).shown.size());
+  EXPECT_GT(EditorTextShown(words).shown.size(), 50000u);
+  const size_t shownDigits = EditorTextShown(digits).shown.size();
+  EXPECT_GT(shownDigits, 10000u);
+  EXPECT_LT(shownDigits, 20000u);
 }
 
 TEST(EditorText, NoteSaysHowManyCharactersAreLeftOut) {

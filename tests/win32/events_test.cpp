@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -239,6 +240,49 @@ TEST_F(EventsTest, AWindowTakesNoDestructionCommandOrPointerFromOutside) {
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(NextUntil(EventCloseRequest).back(), EventCloseRequest);
   EXPECT_EQ(CurrentEventGadget(), 0);
+}
+
+// What the procedure of a window of another class received.
+std::vector<MSG> gReceived;
+
+LRESULT CALLBACK RecordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND || message == BM_CLICK || message == WM_NOTIFY ||
+      message >= WM_USER) {
+    gReceived.push_back(MSG{window, message, wParam, lParam, 0, {}});
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Windows of the thread that the program did not make (a message box, COM's,
+// the input method's) get what is posted to them as it was posted, through
+// the program's loop and its queue filter.
+TEST_F(EventsTest, APostToAWindowOfAnotherClassArrivesUnchanged) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = RecordingProcedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"NotQuorvelsClass";
+  ASSERT_TRUE(RegisterClassW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+  HWND other = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+  ASSERT_NE(other, nullptr) << GetLastError();
+  const MSG posts[] = {{other, WM_COMMAND, IDNO, 0, 0, {}},
+                       {other, BM_CLICK, 0, 0, 0, {}},
+                       {other, WM_NOTIFY, 7, 0x1234, 0, {}},
+                       {other, WM_USER + 5, 1, 0x140001000, 0, {}},
+                       {other, 0x7FFF, 2, 3, 0, {}}};
+  gReceived.clear();
+  for (const MSG& p : posts) {
+    ASSERT_TRUE(PostMessageW(p.hwnd, p.message, p.wParam, p.lParam)) << GetLastError();
+  }
+  Drain();
+  ASSERT_EQ(gReceived.size(), std::size(posts));
+  for (size_t i = 0; i < gReceived.size(); ++i) {
+    EXPECT_EQ(gReceived[i].message, posts[i].message) << i;
+    EXPECT_EQ(gReceived[i].wParam, posts[i].wParam) << i;
+    EXPECT_EQ(gReceived[i].lParam, posts[i].lParam) << i;
+  }
+  DestroyWindow(other);
 }
 
 TEST_F(EventsTest, ShortcutRowsAreBuiltIntoTheWindowsAcceleratorTable) {
