@@ -37,21 +37,6 @@ TEST_F(Loop, TheHotKeyTogglesTheWindowTwoTurnsAfterItsMessage) {
   EXPECT_EQ(platform.ForegroundWindow(), 0);
 }
 
-TEST_F(Loop, AShortcutKeyGivesItsRawMessageThenTheCommand) {
-  Start();
-  ShowWindow();
-  platform.PressKey(kF3);
-  EXPECT_TRUE(Turn());
-  EXPECT_EQ(app.State().eventCode, NullPlatform::kMessageKeyDown);
-  EXPECT_TRUE(Turn());
-  EXPECT_EQ(app.State().eventCode, kEventMenuCommand);
-  EXPECT_EQ(app.State().eventItem, kItemFindNext);
-  // Alt keys arrive as WM_SYSKEYDOWN.
-  platform.PressKey(ShortcutAlt | kReturn);
-  EXPECT_TRUE(Turn());
-  EXPECT_EQ(app.State().eventCode, NullPlatform::kMessageSysKeyDown);
-}
-
 TEST_F(Loop, EveryTurnCapturesEvenWhenNothingArrives) {
   Start();
   platform.CopyText(u"A");

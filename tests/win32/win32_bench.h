@@ -7,9 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -29,151 +28,144 @@ inline std::string Win32Error(const char* call) {
   return std::string(call) + " failed, GetLastError " + std::to_string(GetLastError());
 }
 
-// Opens the clipboard with a window of its own on another thread and keeps it
-// open until destroyed.
+// Answers the messages other threads send this one until done() holds.
+template <typename Done>
+void AnswerSentUntil(Done done) {
+  MSG msg{};
+  while (!done()) {
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    Sleep(1);
+  }
+}
+
+// Runs work on another thread, as another program would act, while this one
+// answers the messages sent to its windows (posted ones stay queued).
+inline void OnAnotherThread(const std::function<void()>& work) {
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    work();
+    done = true;
+  });
+  AnswerSentUntil([&] { return done.load(); });
+  other.join();
+}
+
+// Presses a shortcut value on the keyboard: modifiers down, the key, all up.
+inline void PressShortcut(int32_t shortcut) {
+  std::vector<WORD> keys;
+  for (auto [bit, key] : {std::pair{ShortcutShift, VK_SHIFT}, {ShortcutControl, VK_CONTROL},
+                          {ShortcutAlt, VK_MENU}}) {
+    if (shortcut & bit) keys.push_back(static_cast<WORD>(key));
+  }
+  keys.push_back(static_cast<WORD>(shortcut & 0xFFFF));
+  std::vector<INPUT> inputs(keys.size() * 2);
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    const bool up = i >= keys.size();
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = keys[up ? inputs.size() - 1 - i : i];
+    inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(inputs[i].ki.wVk, MAPVK_VK_TO_VSC));
+    inputs[i].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  }
+  ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
+            inputs.size()) << Win32Error("SendInput");
+}
+
+// Opens the clipboard with a window of its own on another thread, runs work
+// there while it holds it, and keeps it open until destroyed. This thread
+// answers sent messages meanwhile (EmptyClipboard sends the previous owner,
+// maybe a window of this thread, WM_DESTROYCLIPBOARD).
 // NOTE: under Wine 8 two OpenClipboard(NULL) do not exclude each other; a
 // holder with a window does exclude them, as another program would on Windows.
 class ClipboardHolder {
  public:
-  ClipboardHolder() : thread_([this] { Run(); }) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return state_ != State::kStarting; });
+  explicit ClipboardHolder(std::function<void()> work = {})
+      : thread_([this, work] {
+          HWND window = CreateWindowExW(0, L"STATIC", L"clipboard holder", WS_POPUP, 0, 0, 10, 10,
+                                        nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+          holding_ = window && OpenClipboard(window);
+          if (!holding_) ADD_FAILURE() << Win32Error(window ? "OpenClipboard" : "CreateWindowExW");
+          if (holding_ && work) work();
+          started_ = true;
+          while (!release_) Sleep(1);
+          if (holding_) CloseClipboard();
+          if (window) DestroyWindow(window);
+          ended_ = true;
+        }) {
+    AnswerSentUntil([this] { return started_.load(); });
   }
   ~ClipboardHolder() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      release_ = true;
-    }
-    changed_.notify_all();
+    release_ = true;
+    AnswerSentUntil([this] { return ended_.load(); });
     thread_.join();
   }
   ClipboardHolder(const ClipboardHolder&) = delete;
   ClipboardHolder& operator=(const ClipboardHolder&) = delete;
-  [[nodiscard]] bool Holding() const { return state_ == State::kHolding; }
-  // Why the holder could not open the clipboard, when it could not.
-  [[nodiscard]] const std::string& Failure() const { return failure_; }
+  [[nodiscard]] bool Holding() const { return holding_; }
 
  private:
-  enum class State { kStarting, kHolding, kFailed };
-
-  void Run() {
-    HWND window = CreateWindowExW(0, L"STATIC", L"clipboard holder", WS_POPUP, 0, 0, 10, 10,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    const bool open = window && OpenClipboard(window);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!open) failure_ = Win32Error(window ? "OpenClipboard" : "CreateWindowExW");
-      state_ = open ? State::kHolding : State::kFailed;
-    }
-    changed_.notify_all();
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return release_; });
-    if (open) CloseClipboard();
-    if (window) DestroyWindow(window);
-  }
-
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  State state_ = State::kStarting;
-  std::string failure_;
-  bool release_ = false;
-  std::thread thread_;
+  std::atomic<bool> holding_{false}, started_{false}, release_{false}, ended_{false};
+  std::thread thread_;  // declared last: it starts once the flags exist
 };
 
-// Replaces the clipboard's contents as another program does: from a thread
-// and a window of its own (EmptyClipboard makes that window the owner; with
-// no window, Windows refuses the data that follows). Raw bytes, so that
-// malformed text can be tried; no format at all leaves the clipboard empty.
-// This thread answers sent messages meanwhile: EmptyClipboard sends the
-// previous owner, maybe this thread's window, WM_DESTROYCLIPBOARD.
-inline void ClipboardPutElsewhere(UINT format, const void* bytes, size_t size) {
-  std::atomic<bool> done{false};
-  std::thread other([&] {
-    HWND window = CreateWindowExW(0, L"STATIC", L"other program", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (window == nullptr) {
-      ADD_FAILURE() << Win32Error("CreateWindowExW");
-    } else if (!OpenClipboard(window)) {
-      ADD_FAILURE() << Win32Error("OpenClipboard");
-    } else {
-      EXPECT_TRUE(EmptyClipboard()) << Win32Error("EmptyClipboard");
-      if (format != 0) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-        EXPECT_NE(block, nullptr) << Win32Error("GlobalAlloc");
-        if (void* p = block ? GlobalLock(block) : nullptr) {
-          std::memcpy(p, bytes, size);
-          GlobalUnlock(block);
-          if (SetClipboardData(format, block) == nullptr) {
-            ADD_FAILURE() << Win32Error("SetClipboardData");
-            GlobalFree(block);
-          }
-        }
+// Replaces the clipboard's contents as another program does, from a window of
+// its own (EmptyClipboard makes it the owner; Windows refuses data set after
+// an OpenClipboard(NULL)): raw blocks, so that malformed text can be tried;
+// no block leaves the clipboard empty. False when a step failed (reported).
+inline bool ClipboardPutElsewhere(const std::vector<std::pair<UINT, std::string>>& blocks) {
+  bool ok = true;
+  const ClipboardHolder holder([&] {
+    ok = EmptyClipboard() != FALSE;
+    EXPECT_TRUE(ok) << Win32Error("EmptyClipboard");
+    for (const auto& [format, bytes] : blocks) {
+      HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+      void* p = block ? GlobalLock(block) : nullptr;
+      if (p != nullptr) {
+        std::memcpy(p, bytes.data(), bytes.size());
+        GlobalUnlock(block);
       }
-      CloseClipboard();
+      if (p == nullptr || SetClipboardData(format, block) == nullptr) {
+        ADD_FAILURE() << Win32Error(p == nullptr ? "GlobalAlloc or GlobalLock" : "SetClipboardData");
+        if (block) GlobalFree(block);
+        ok = false;
+      }
     }
-    DestroyWindow(window);
-    done = true;
   });
-  MSG msg{};
-  while (!done) {
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    Sleep(1);
-  }
-  other.join();
+  return ok && holder.Holding();
+}
+
+// A text's bytes with its terminating zero, as a CF_UNICODETEXT block holds it.
+inline std::string TextBytes(std::u16string_view text) {
+  const std::u16string terminated(text);
+  return std::string(reinterpret_cast<const char*>(terminated.c_str()), (text.size() + 1) * 2);
 }
 
 // The Win32 platform on the test's desktop, and what the user and the other
 // programs do to it.
 struct Win32Bench {
   static constexpr const char* kName = "Win32";
+  static constexpr bool kWaits = true;  // messages arrive while EventNext waits
   Platform& platform = Win32Platform();
   std::optional<ClipboardHolder> holder;
 
   static void ClearError() { SetLastError(0); }
   static std::string Error() { return ", GetLastError " + std::to_string(GetLastError()); }
-  // Messages arrive from the system while EventNext waits.
-  static constexpr bool kWaits = true;
-
   void HoldClipboard(bool held) {
-    if (!held) {
-      holder.reset();
-      return;
-    }
+    holder.reset();
+    if (!held) return;
     holder.emplace();
-    ASSERT_TRUE(holder->Holding()) << holder->Failure();
+    ASSERT_TRUE(holder->Holding());
   }
   static void CopyText(std::u16string_view text) {
-    const std::u16string terminated(text);
-    ClipboardPutElsewhere(CF_UNICODETEXT, terminated.c_str(), (text.size() + 1) * 2);
+    EXPECT_TRUE(ClipboardPutElsewhere({{CF_UNICODETEXT, TextBytes(text)}}));
   }
-  static void EmptyClipboard() { ClipboardPutElsewhere(0, nullptr, 0); }
-
-  // A shortcut value pressed on the keyboard: modifiers down, the key, and up.
-  static void PressKey(int32_t shortcut) {
-    std::vector<WORD> keys;
-    if (shortcut & ShortcutShift) keys.push_back(VK_SHIFT);
-    if (shortcut & ShortcutControl) keys.push_back(VK_CONTROL);
-    if (shortcut & ShortcutAlt) keys.push_back(VK_MENU);
-    keys.push_back(static_cast<WORD>(shortcut & 0xFFFF));
-    std::vector<INPUT> inputs;
-    for (bool up : {false, true}) {
-      for (size_t i = 0; i < keys.size(); ++i) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = keys[up ? keys.size() - 1 - i : i];
-        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(in.ki.wVk, MAPVK_VK_TO_VSC));
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(in);
-      }
-    }
-    ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
-              inputs.size())
-        << Win32Error("SendInput");
+  static void EmptyClipboard() { EXPECT_TRUE(ClipboardPutElsewhere({})); }
+  static void PressKey(int32_t shortcut) { PressShortcut(shortcut); }
+  static void PressHotKey() {
+    PressShortcut(ShortcutAlt | static_cast<int32_t>(MapVirtualKeyW(0x29, 1)));
   }
-  static void PressHotKey() { PressKey(ShortcutAlt | static_cast<int32_t>(MapVirtualKeyW(0x29, 1))); }
   void RequestClose() {
-    const auto window = reinterpret_cast<HWND>(platform.WindowHandle(0));
-    ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0)) << Win32Error("PostMessageW");
+    ASSERT_TRUE(PostMessageW(reinterpret_cast<HWND>(platform.WindowHandle(0)), WM_CLOSE, 0, 0))
+        << Win32Error("PostMessageW");
   }
 };
 
