@@ -39,16 +39,16 @@ using Clock = std::chrono::steady_clock;
 constexpr int64_t kList = 0;
 constexpr int64_t kEditor = 1;
 constexpr int64_t k2To32 = 0x100000000LL;  // reaches the control as 0
-const Texts kOddTexts = {u"",       u"Grüße ß Ä 日本 😀", std::u16string(20000, u'x'),
-                         u"tab\tin", u"lone \xD800 high",   u"\xDC00 lone low first"};
+const Texts kOddTexts = {u"",        u"Grüße ß Ä 日本 😀", std::u16string(20000, u'x'),
+                         u"tab\tin", u"lone \xD800 high", u"\xDC00 lone low first"};
 const std::u16string kZeroInside(u"before\0after", 12);
 
 // Checks one platform call's result; a failure names the call and, on Win32,
 // the system's error code right after it.
-#define EXPECT_CALL_IS(call, expected)                                                         \
-  do {                                                                                        \
-    this->bench.ClearError();                                                                 \
-    const auto result_ = (call);                                                              \
+#define EXPECT_CALL_IS(call, expected)                                                          \
+  do {                                                                                          \
+    this->bench.ClearError();                                                                   \
+    const auto result_ = (call);                                                                \
     EXPECT_EQ(result_, expected) << #call << " on " << TypeParam::kName << this->bench.Error(); \
   } while (false)
 
@@ -76,7 +76,8 @@ class PlatformContract : public testing::Test {
   std::string Said(const char* call) { return call + (" on " + (Bench::kName + bench.Error())); }
   Texts Items(int64_t gadget) {
     Texts items;
-    for (int64_t i = 0; i < P().GadgetItemCount(gadget); ++i) items.push_back(P().GadgetItemText(gadget, i));
+    for (int64_t i = 0; i < P().GadgetItemCount(gadget); ++i)
+      items.push_back(P().GadgetItemText(gadget, i));
     return items;
   }
   // EventNext(1) until it returns code: the codes seen, code last if it came.
@@ -101,7 +102,9 @@ class PlatformContract : public testing::Test {
 class BenchName {
  public:
   template <typename T>
-  static std::string GetName(int) { return T::kName; }
+  static std::string GetName(int) {
+    return T::kName;
+  }
 };
 #ifdef _WIN32
 using Benches = testing::Types<NullBench, Win32Bench>;
@@ -117,14 +120,16 @@ TYPED_TEST(PlatformContract, ListOrderAndSelectionAfterAddsRemovalsAndClears) {
   EXPECT_CALL_IS(p.GadgetItemCount(kList), 0);
   EXPECT_CALL_IS(p.GadgetGetState(kList), -1);
   // -1 appends, 0 to the count insert before, other positions nothing.
-  for (const char16_t* text : {u"a", u"b", u"c"}) EXPECT_CALL_IS(p.GadgetAddItem(kList, -1, text), 0);
+  for (const char16_t* text : {u"a", u"b", u"c"})
+    EXPECT_CALL_IS(p.GadgetAddItem(kList, -1, text), 0);
   EXPECT_CALL_IS(p.GadgetAddItem(kList, 0, u"z"), 0);
   EXPECT_CALL_IS(p.GadgetAddItem(kList, -2, u"no"), 0);
   EXPECT_CALL_IS(p.GadgetAddItem(kList, 5, u"no"), 0);
   p.GadgetAddItem(kList, 4, u"end");
   p.GadgetAddItem(kList, k2To32, u"top");
   EXPECT_EQ(this->Items(kList), (Texts{u"top", u"z", u"a", u"b", u"c", u"end"}));
-  for (int64_t none : {int64_t{-1}, int64_t{6}, int64_t{0xFFFFFFFF}}) p.GadgetRemoveItem(kList, none);
+  for (int64_t none : {int64_t{-1}, int64_t{6}, int64_t{0xFFFFFFFF}})
+    p.GadgetRemoveItem(kList, none);
   p.GadgetRemoveItem(kList, 1);
   EXPECT_EQ(this->Items(kList), (Texts{u"top", u"a", u"b", u"c", u"end"}));
   // The selection belongs to its item.
@@ -163,7 +168,8 @@ TYPED_TEST(PlatformContract, ListAndEditorTextsRoundTripUpToAZero) {
   EXPECT_EQ(this->Items(kEditor), Texts{u"second"});
   p.GadgetSetText(kEditor, kOddTexts[1] + u"\r\n" + kOddTexts[4] + u"\n" + kOddTexts[5] + u"\rend");
   EXPECT_EQ(this->Items(kEditor), (Texts{kOddTexts[1], kOddTexts[4], kOddTexts[5], u"end"}));
-  for (int64_t none : {int64_t{-1}, int64_t{4}}) EXPECT_CALL_IS(p.GadgetItemText(kEditor, none), u"");
+  for (int64_t none : {int64_t{-1}, int64_t{4}})
+    EXPECT_CALL_IS(p.GadgetItemText(kEditor, none), u"");
   p.GadgetSetText(kEditor, u"");  // the empty text and a missing one leave no line
   EXPECT_CALL_IS(p.GadgetItemCount(kEditor), 0);
   p.GadgetSetText(kEditor, u"again");

@@ -1,7 +1,7 @@
-// The list view and the editor on real Win32 controls under Wine: items and
-// selection, texts (plain, cut when huge) and pastes, numbers reused and
-// destroyed, focus and its events, notifications, drag detection, shared
-// brushes, handle look-ups, and what other programs may not do to a gadget.
+// The list view and the editor on real Win32 controls under Wine, beyond the
+// platform contract: rich-looking and huge texts, pastes, editor lines, numbers
+// reused and destroyed, focus and its events, notifications, drag detection,
+// shared brushes, handle look-ups, and what other programs may not do to a gadget.
 #include <windows.h>
 
 #include <richedit.h>

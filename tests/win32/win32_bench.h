@@ -124,7 +124,7 @@ inline bool ClipboardPutElsewhere(const std::vector<std::pair<UINT, std::string>
         GlobalUnlock(block);
       }
       if (p == nullptr || SetClipboardData(format, block) == nullptr) {
-        ADD_FAILURE() << Win32Error(p == nullptr ? "GlobalAlloc or GlobalLock" : "SetClipboardData");
+        ADD_FAILURE() << Win32Error(p ? "SetClipboardData" : "GlobalAlloc or GlobalLock");
         if (block) GlobalFree(block);
         ok = false;
       }
