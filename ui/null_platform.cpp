@@ -130,7 +130,9 @@ int64_t NullPlatform::GadgetItemCount(int64_t gadget) {
 
 int64_t NullPlatform::GadgetAddItem(int64_t gadget, int64_t position, std::u16string_view text) {
   if (refuseListItems_) return 0;
-  return gadget == kListNumber && listExists_ ? list_.AddItem(position, text) : 0;
+  // The list box takes a zero-ended text: a zero inside ends the line.
+  if (gadget != kListNumber || !listExists_) return 0;
+  return list_.AddItem(position, text.substr(0, text.find(u'\0')));
 }
 
 void NullPlatform::GadgetRemoveItem(int64_t gadget, int64_t index) {
@@ -143,7 +145,12 @@ void NullPlatform::GadgetClearItems(int64_t gadget) {
 }
 
 std::u16string NullPlatform::GadgetItemText(int64_t gadget, int64_t index) {
-  return gadget == kListNumber && listExists_ ? list_.GetItemText(index) : std::u16string();
+  if (gadget == kListNumber && listExists_) return list_.GetItemText(index);
+  if (gadget != kEditorNumber || index < 0 || index >= GadgetItemCount(gadget)) return {};
+  // A line of the editor's text, without its line break.
+  size_t start = 0;
+  for (int64_t line = 0; line < index; ++line) start = editorText_.find(u'\r', start) + 1;
+  return editorText_.substr(start, editorText_.find(u'\r', start) - start);
 }
 
 void NullPlatform::GadgetSetText(int64_t gadget, std::u16string_view text) {

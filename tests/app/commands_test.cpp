@@ -212,13 +212,5 @@ TEST_F(Commands, TheHotKeyTogglesByVisibilityAndForeground) {
   EXPECT_FALSE(platform.WindowVisible());
 }
 
-TEST_F(Commands, KeysDoNotReachAHiddenWindow) {
-  StartWithABC();
-  Select(0);
-  Press(KeyEscape);
-  Press(ShortcutShift | KeyDelete);
-  EXPECT_EQ(Texts().size(), 3u);
-}
-
 }  // namespace
 }  // namespace quorvel::testing

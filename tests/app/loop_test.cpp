@@ -43,21 +43,6 @@ TEST_F(Loop, TheHotKeyTogglesTheWindowTwoTurnsAfterItsMessage) {
   EXPECT_EQ(platform.ForegroundWindow(), 0);
 }
 
-TEST_F(Loop, AShortcutKeyGivesItsRawMessageThenTheCommand) {
-  Start();
-  ShowWindow();
-  platform.PressKey(KeyF3);
-  EXPECT_TRUE(Turn());
-  EXPECT_EQ(app.State().eventCode, NullPlatform::kMessageKeyDown);
-  EXPECT_TRUE(Turn());
-  EXPECT_EQ(app.State().eventCode, EventMenuCommand);
-  EXPECT_EQ(app.State().eventItem, kItemFindNext);
-  // Alt keys arrive as WM_SYSKEYDOWN.
-  platform.PressKey(ShortcutAlt | KeyReturn);
-  EXPECT_TRUE(Turn());
-  EXPECT_EQ(app.State().eventCode, NullPlatform::kMessageSysKeyDown);
-}
-
 TEST_F(Loop, EveryTurnCapturesEvenWhenNothingArrives) {
   Start();
   platform.CopyText(u"A");

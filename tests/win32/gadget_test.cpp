@@ -1,17 +1,14 @@
-// The list view and the editor on real Win32 controls under Wine: items and
-// selection, texts (plain, cut when huge) and pastes, numbers reused and
-// destroyed, focus and its events, notifications, drag detection, shared
-// brushes, handle look-ups, and what other programs may not do to a gadget.
+// The list view and the editor on real Win32 controls under Wine, beyond the
+// platform contract: rich-looking and huge texts, pastes, editor lines, numbers
+// reused and destroyed, focus and its events, notifications, drag detection,
+// shared brushes, handle look-ups, and what other programs may not do to a gadget.
 #include <windows.h>
 
 #include <richedit.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstring>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -23,6 +20,7 @@
 #include "ui/win32_listview.h"
 #include "ui/win32_text.h"
 #include "ui/win32_window.h"
+#include "win32/win32_bench.h"
 
 namespace quorvel {
 namespace {
@@ -63,25 +61,6 @@ std::u16string TextExOf(HWND editor) {
                                       reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
   return FromWide(text);
-}
-
-// Puts blocks of the given formats on the clipboard, as another program would.
-void PutOnClipboard(HWND owner, const std::vector<std::pair<UINT, std::string>>& blocks) {
-  ASSERT_TRUE(OpenClipboard(owner)) << GetLastError();
-  EmptyClipboard();
-  for (const auto& [format, bytes] : blocks) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    ASSERT_NE(block, nullptr);
-    std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
-    GlobalUnlock(block);
-    if (SetClipboardData(format, block) == nullptr) GlobalFree(block);
-  }
-  CloseClipboard();
-}
-
-std::string Bytes(std::u16string_view text) {
-  std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
-  return bytes + std::string(sizeof(char16_t), '\0');
 }
 
 // A key press that reaches the control while a modifier key is held down.
@@ -154,73 +133,6 @@ class GadgetTest : public testing::Test {
   HWND parent_ = nullptr;
 };
 
-TEST_F(GadgetTest, EmptyListAnswersNothing) {
-  ASSERT_NE(List(), nullptr);
-  EXPECT_EQ(GadgetGetState(0), -1);
-  EXPECT_EQ(GadgetItemCount(0), 0);
-  for (int64_t index : {int64_t{0}, int64_t{-1}, int64_t{3}})
-    EXPECT_EQ(GadgetItemText(0, index), u"");
-  GadgetRemoveItem(0, 0);
-  GadgetSetState(0, 0);
-  EXPECT_EQ(GadgetItemCount(0), 0);
-  EXPECT_EQ(GadgetGetState(0), -1);
-}
-
-TEST_F(GadgetTest, ItemsKeepTheirInsertionOrder) {
-  ASSERT_NE(List(), nullptr);
-  for (const char16_t* text : {u"a", u"b", u"c"}) EXPECT_EQ(GadgetAddItem(0, -1, text), 0);
-  EXPECT_EQ(GadgetAddItem(0, 0, u"z"), 0);
-  EXPECT_EQ(Items(0), (std::vector<std::u16string>{u"z", u"a", u"b", u"c"}));
-  // Below -1 and beyond the count insert nothing; the count itself appends;
-  // 2^32 reaches the control as 0.
-  EXPECT_EQ(GadgetAddItem(0, -2, u"no"), 0);
-  EXPECT_EQ(GadgetAddItem(0, 5, u"no"), 0);
-  GadgetAddItem(0, 4, u"end");
-  GadgetAddItem(0, 0x100000000LL, u"top");
-  EXPECT_EQ(Items(0), (std::vector<std::u16string>{u"top", u"z", u"a", u"b", u"c", u"end"}));
-  GadgetRemoveItem(0, 0xFFFFFFFFLL);  // -1: names no item
-  GadgetRemoveItem(0, 6);
-  EXPECT_EQ(GadgetItemCount(0), 6);
-  GadgetRemoveItem(0, 1);
-  EXPECT_EQ(Items(0), (std::vector<std::u16string>{u"top", u"a", u"b", u"c", u"end"}));
-}
-
-TEST_F(GadgetTest, SelectionFollowsItsItem) {
-  ASSERT_NE(List(), nullptr);
-  for (const char16_t* text : {u"a", u"b", u"c"}) GadgetAddItem(0, -1, text);
-  GadgetSetState(0, 1);
-  GadgetAddItem(0, -1, u"d");
-  EXPECT_EQ(GadgetGetState(0), 1);
-  GadgetRemoveItem(0, 0);
-  EXPECT_EQ(GadgetGetState(0), 0);
-  EXPECT_EQ(GadgetItemText(0, GadgetGetState(0)), u"b");
-  GadgetAddItem(0, 0, u"first");
-  EXPECT_EQ(GadgetGetState(0), 1);
-  GadgetRemoveItem(0, 1);
-  EXPECT_EQ(GadgetGetState(0), -1);
-
-  GadgetSetState(0, 2);
-  EXPECT_EQ(GadgetGetState(0), 2);
-  GadgetSetState(0, -1);
-  EXPECT_EQ(GadgetGetState(0), -1);
-  GadgetSetState(0, 0);
-  GadgetClearItems(0);
-  EXPECT_EQ(GadgetItemCount(0), 0);
-  EXPECT_EQ(GadgetGetState(0), -1);
-}
-
-TEST_F(GadgetTest, ItemTextsRoundTrip) {
-  ASSERT_NE(List(), nullptr);
-  const std::u16string long_text(20000, u'x');
-  const std::u16string texts[] = {u"", u"Grüße ß Ä 日本 😀", long_text, u"tab\tin"};
-  for (const std::u16string& text : texts) GadgetAddItem(0, -1, text);
-  ASSERT_EQ(GadgetItemCount(0), 4);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(GadgetItemText(0, i), texts[i]) << i;
-  EXPECT_EQ(GadgetItemText(0, -1), u"");
-  EXPECT_EQ(GadgetItemText(0, 4), u"");
-  EXPECT_EQ(GadgetItemText(0, 0x100000001LL), texts[1]);
-}
-
 TEST_F(GadgetTest, SecondCreationReplacesTheFirst) {
   HWND first = List();
   ASSERT_NE(first, nullptr);
@@ -260,25 +172,6 @@ TEST_F(GadgetTest, DynamicNumbers) {
   GadgetFree(number);
   EXPECT_FALSE(IsWindow(control));
   EXPECT_EQ(Gadgets()->Lookup(number), nullptr);
-}
-
-TEST_F(GadgetTest, NumbersWithoutGadgetAnswerNothing) {
-  ASSERT_NE(List(), nullptr);
-  for (int64_t number : {int64_t{7}, int64_t{1000}, int64_t{-5}}) {
-    EXPECT_EQ(GadgetGetState(number), 0);
-    EXPECT_EQ(GadgetItemCount(number), 0);
-    EXPECT_EQ(GadgetItemText(number, 0), u"");
-    EXPECT_EQ(GadgetAddItem(number, -1, u"x"), 0);
-    GadgetSetText(number, u"x");
-    GadgetSetState(number, 0);
-    GadgetRemoveItem(number, 0);
-    GadgetClearItems(number);
-    GadgetSetHidden(number, 1);
-    GadgetFocus(number);
-  }
-  EXPECT_EQ(ListViewCreate(-5, 0, 0, 10, 10), 0);
-  EXPECT_EQ(EditorCreate(-5, 0, 0, 10, 10), 0);
-  EXPECT_EQ(GadgetItemCount(0), 0);
 }
 
 TEST_F(GadgetTest, HideShowAndFocus) {
@@ -466,8 +359,7 @@ TEST_F(GadgetTest, AnotherThreadMayReadAListButNotChangeOrEndIt) {
   SetPropW(list, L"QV_ID", reinterpret_cast<HANDLE>(intptr_t{1}));
   SetPropW(editor, L"QV_ClientRect", reinterpret_cast<HANDLE>(intptr_t{0x40}));
   DWORD_PTR count = 0;
-  std::atomic<bool> done{false};
-  std::thread other([&] {
+  OnAnotherThread([&] {
     auto send = [](HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
       DWORD_PTR answer = 0;
       SendMessageTimeoutW(w, message, wParam, lParam, SMTO_NORMAL, 2000, &answer);
@@ -480,14 +372,7 @@ TEST_F(GadgetTest, AnotherThreadMayReadAListButNotChangeOrEndIt) {
     send(editor, EM_STREAMIN, SF_TEXT, 0x40);  // an EDITSTREAM pointer of its own choosing
     send(editor, WM_NCDESTROY, 0, 0);
     count = send(list, LB_GETCOUNT, 0, 0);
-    done = true;
   });
-  MSG msg{};
-  while (!done) {
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    Sleep(1);
-  }
-  other.join();
   EXPECT_EQ(count, 2u);
   EXPECT_EQ(Items(0), (std::vector<std::u16string>{u"a", u"b"}));
   EXPECT_NE(GadgetFromHandle(list), nullptr);
@@ -524,13 +409,8 @@ TEST_F(GadgetTest, EditorIsARichEditGadget) {
 TEST_F(GadgetTest, EditorTextIsReplacedWhole) {
   HWND editor = Editor();
   ASSERT_NE(editor, nullptr);
-  GadgetSetText(1, u"first text");
-  GadgetSetText(1, u"second");
-  EXPECT_EQ(TextOf(editor), u"second");
-  EXPECT_EQ(GadgetItemCount(1), 1);
   const std::u16string mixed = u"Grüße ß Ä 日本 😀";
   GadgetSetText(1, mixed);
-  EXPECT_EQ(TextOf(editor), mixed);
   EXPECT_EQ(Gadgets()->Lookup(1)->kind->GetText(*Gadgets()->Lookup(1)), mixed);
   // The editor holds plain text: whatever looks like rich text is shown as
   // it is, read back either way.
@@ -550,13 +430,6 @@ TEST_F(GadgetTest, EditorTextIsReplacedWhole) {
     }
     EXPECT_EQ(TextExOf(editor), withCr);
   }
-  GadgetSetText(1, u"");
-  EXPECT_EQ(GetWindowTextLengthW(editor), 0);
-  EXPECT_EQ(GadgetItemCount(1), 0);
-  GadgetSetText(1, u"again");
-  GadgetSetText(1, std::u16string_view());
-  EXPECT_EQ(GetWindowTextLengthW(editor), 0);
-  EXPECT_EQ(GadgetItemCount(1), 0);
   // Setting a text on the program's behalf queues no change notification.
   GadgetSetText(1, u"quiet");
   EXPECT_TRUE(GadgetNotices().empty());
@@ -586,7 +459,8 @@ TEST_F(GadgetTest, PastesIntoTheEditorArePlainText) {
   ASSERT_NE(editor, nullptr);
   const UINT rtf = RegisterClipboardFormatW(L"Rich Text Format");
   const std::u16string plain = u"plain {\\rtf1 not rich} Grüße 😀";
-  PutOnClipboard(parent_, {{rtf, "{\\rtf1\\ansi RICH\\par}"}, {CF_UNICODETEXT, Bytes(plain)}});
+  ASSERT_TRUE(ClipboardPutElsewhere(
+      {{rtf, "{\\rtf1\\ansi RICH\\par}"}, {CF_UNICODETEXT, TextBytes(plain)}}));
   SetFocus(editor);
   const struct {
     const char* how;
@@ -607,7 +481,7 @@ TEST_F(GadgetTest, PastesIntoTheEditorArePlainText) {
     EXPECT_EQ(TextOf(editor), u"<" + plain + u">") << way.how;
   }
   // A clipboard with rich text alone pastes nothing.
-  PutOnClipboard(parent_, {{rtf, "{\\rtf1\\ansi RICH\\par}"}});
+  ASSERT_TRUE(ClipboardPutElsewhere({{rtf, "{\\rtf1\\ansi RICH\\par}"}}));
   GadgetSetText(1, u"<>");
   SendMessageW(editor, WM_PASTE, 0, 0);
   EXPECT_EQ(TextOf(editor), u"<>");
@@ -617,11 +491,6 @@ TEST_F(GadgetTest, EditorLines) {
   HWND editor = Editor();
   ASSERT_NE(editor, nullptr);
   GadgetSetText(1, u"one\rtwo\rthree");
-  EXPECT_EQ(GadgetItemCount(1), 3);
-  EXPECT_EQ(GadgetItemText(1, 0), u"one");
-  EXPECT_EQ(GadgetItemText(1, 2), u"three");
-  EXPECT_EQ(GadgetItemText(1, 3), u"");
-  EXPECT_EQ(GadgetItemText(1, -1), u"");
   GadgetRemoveItem(1, 1);
   GadgetAddItem(1, -1, u"four");
   GadgetAddItem(1, 0, u"zero");
