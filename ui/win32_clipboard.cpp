@@ -39,12 +39,10 @@ auto UnlockingGlobal(HGLOBAL block) {
   return ScopeGuard([block] { GlobalUnlock(block); });
 }
 
-// The text of the open clipboard.
-std::u16string OpenClipboardText() {
+// The text of a CF_UNICODETEXT block of the open clipboard.
+std::u16string TextOfBlock(HANDLE data) {
   // The clipboard keeps this handle: it is never freed here, and its text is
   // copied before the clipboard closes.
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (!data) return {};  // no text on the clipboard: not a failure
   // NOTE: GlobalSize may exceed the size that was asked for (allocation
   // granularity); the block is still safe to read up to it. An odd last byte
   // is not a whole character and is ignored.
@@ -109,34 +107,13 @@ ClipboardPart& StartedWatch() {
   return watch;
 }
 
-}  // namespace
-
-HWND ClipboardWindow() { return StartedWatch().window.get(); }
-
-uint32_t ClipboardWatchedSequenceNumber() {
-  ClipboardPart& watch = StartedWatch();
-  const ULONGLONG now = GetTickCount64();
-  if (!watch.listening || watch.changed || now - watch.askedAt >= kClipboardRecheckMs) {
-    // Cleared before asking: a notification handled later is not lost.
-    watch.changed = false;
-    watch.sequence = GetClipboardSequenceNumber();
-    watch.askedAt = now;
-  }
-  return watch.sequence;
-}
-
-void ClipboardWatchEnd() {
-  ClipboardPart& watch = Watch();
-  if (watch.listening) RemoveClipboardFormatListener(watch.window.get());
-  watch.window.reset();
-  watch = ClipboardPart{};
-}
-
-bool ClipboardContentIsPrivate() {
+// True when the open clipboard carries one of the markers with which programs
+// ask not to be recorded; markers holds their format numbers, registered here
+// on first use.
+bool ContentIsPrivate(UINT (&markers)[3]) {
   static constexpr const wchar_t* kMarkers[] = {L"ExcludeClipboardContentFromMonitorProcessing",
                                                  L"Clipboard Viewer Ignore",
                                                  L"CanIncludeInClipboardHistory"};
-  UINT* markers = Watch().markers;
   for (int i = 0; i < 3; ++i) {
     if (markers[i] == 0) markers[i] = RegisterClipboardFormatW(kMarkers[i]);
   }
@@ -164,6 +141,144 @@ bool ClipboardContentIsPrivate() {
   return value == 0;
 }
 
+// One read into job, on whichever thread runs it; sets job.rendered once no
+// call is left that waits for another program.
+void ReadOnce(ClipboardReadJob& job) {
+  job.opened = false;
+  job.text = std::u16string();
+  const auto rendered = ScopeGuard([&job] {
+    if (job.rendered) SetEvent(job.rendered.get());
+  });
+  if (!OpenClipboardFor(nullptr)) return;
+  {
+    const auto close = ClosingClipboard();
+    job.opened = true;
+    // Taken before any data is asked for: if the content is rendered on
+    // demand, that rendering may step the number, and is then read once more
+    // at most.
+    job.sequence = GetClipboardSequenceNumber();
+    // NOTE: asking for data that its owner renders on demand sends it
+    // WM_RENDERFORMAT and waits for the answer with the clipboard open (other
+    // programs cannot open it meanwhile); Windows gives up after 30 s and
+    // answers no data. A marker that never comes is a private marker.
+    HANDLE data = ContentIsPrivate(job.markers) ? nullptr : GetClipboardData(CF_UNICODETEXT);
+    if (job.rendered) SetEvent(job.rendered.get());
+    if (data) job.text = TextOfBlock(data);
+  }
+  ReleaseClipboardCopies();
+}
+
+// The reader thread: one read per ask, until the job's end is set. It holds
+// its own reference to the job and touches nothing else of the layer.
+DWORD WINAPI ReaderMain(void* parameter) {
+  auto* handed = static_cast<std::shared_ptr<ClipboardReadJob>*>(parameter);
+  const std::shared_ptr<ClipboardReadJob> job = std::move(*handed);
+  delete handed;
+  while (!job->end && WaitForSingleObject(job->ask.get(), INFINITE) == WAIT_OBJECT_0) {
+    if (job->end) break;
+    try {
+      ReadOnce(*job);
+    } catch (...) {
+      job->text = std::u16string();  // out of memory: nothing taken this time
+    }
+    SetEvent(job->rendered.get());
+    SetEvent(job->done.get());
+  }
+  return 0;
+}
+
+// The reader's job, its thread started on first use; null when no thread can
+// be had (the read then runs on the calling thread).
+ClipboardReadJob* StartedReader() {
+  ClipboardPart& part = Watch();
+  if (part.reader) return part.reader.get();
+  std::shared_ptr<ClipboardReadJob> job;
+  try {
+    job = std::make_shared<ClipboardReadJob>();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  job->ask.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  job->rendered.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  job->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!job->ask || !job->rendered || !job->done) {
+    Win32Failure("CreateEventW");
+    return nullptr;
+  }
+  auto* handed = new (std::nothrow) std::shared_ptr<ClipboardReadJob>(job);
+  if (!handed) return nullptr;
+  part.readerThread.reset(CreateThread(nullptr, 0, ReaderMain, handed, 0, nullptr));
+  if (!part.readerThread) {
+    Win32Failure("CreateThread");
+    delete handed;
+    return nullptr;
+  }
+  part.reader = std::move(job);
+  part.reading = false;
+  return part.reader.get();
+}
+
+// Waits up to ms for event, answering meanwhile the messages that other
+// threads send to this thread's windows (and nothing else). A read may ask
+// for data that this thread's own clipboard window is to render: that request
+// is answered here rather than left waiting for the loop's next turn.
+bool WaitAnswering(HANDLE event, DWORD ms) {
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    const ULONGLONG spent = GetTickCount64() - start;
+    const DWORD left = ms == INFINITE ? INFINITE : spent >= ms ? 0 : static_cast<DWORD>(ms - spent);
+    const DWORD woken = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_SENDMESSAGE);
+    if (woken == WAIT_OBJECT_0) return true;
+    if (woken != WAIT_OBJECT_0 + 1) return false;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+// Ends the reader thread. An idle reader ends at once and is waited for. One
+// that still waits inside GetClipboardData for another program cannot be
+// called back by any means Windows offers: it is given the render bound, then
+// let go. It ends by itself when the call returns (Windows waits at most 30 s
+// for a rendering; the owner's end also ends the wait), holding only its own
+// reference to the job, or with the process.
+void ClipboardReaderEnd() {
+  ClipboardPart& part = Watch();
+  if (!part.reader) return;
+  part.reader->end = true;
+  SetEvent(part.reader->ask.get());
+  const DWORD wait = part.reading ? kClipboardRenderWaitMs : INFINITE;
+  if (part.readerThread && WaitForSingleObject(part.readerThread.get(), wait) != WAIT_OBJECT_0) {
+    Win32Failure("WaitForSingleObject");
+  }
+  part.readerThread.reset();
+  part.reader.reset();
+  part.reading = false;
+}
+
+}  // namespace
+
+HWND ClipboardWindow() { return StartedWatch().window.get(); }
+
+uint32_t ClipboardWatchedSequenceNumber() {
+  ClipboardPart& watch = StartedWatch();
+  const ULONGLONG now = GetTickCount64();
+  if (!watch.listening || watch.changed || now - watch.askedAt >= kClipboardRecheckMs) {
+    // Cleared before asking: a notification handled later is not lost.
+    watch.changed = false;
+    watch.sequence = GetClipboardSequenceNumber();
+    watch.askedAt = now;
+  }
+  return watch.sequence;
+}
+
+void ClipboardWatchEnd() {
+  ClipboardPart& watch = Watch();
+  ClipboardReaderEnd();
+  if (watch.listening) RemoveClipboardFormatListener(watch.window.get());
+  watch.window.reset();
+  watch = ClipboardPart{};
+}
+
 std::u16string ClipboardGetText() {
   std::u16string text;
   (void)ClipboardReadText(text);
@@ -172,20 +287,34 @@ std::u16string ClipboardGetText() {
 
 bool ClipboardReadText(std::u16string& text, uint32_t* sequence) {
   text.clear();
-  if (!OpenClipboardFor(nullptr)) return false;
-  {
-    const auto close = ClosingClipboard();
-    // Taken before any data is asked for: if the content is rendered on
-    // demand, that rendering may step the number, and is then read once more
-    // at most.
-    if (sequence) {
-      *sequence = GetClipboardSequenceNumber();
-      // The number kept by the watch may be older than the contents just read.
-      if (Watch().started) Watch().sequence = *sequence;
-    }
-    if (!ClipboardContentIsPrivate()) text = OpenClipboardText();
+  ClipboardPart& part = Watch();
+  ClipboardReadJob* job = StartedReader();
+  if (job == nullptr) {
+    // No thread to wait on: read here, waiting as long as the data takes.
+    static ClipboardReadJob direct;
+    job = &direct;
+    ReadOnce(*job);
+  } else if (!part.reading) {
+    ResetEvent(job->rendered.get());
+    ResetEvent(job->done.get());
+    SetEvent(job->ask.get());
+    part.reading = true;
+    // Only the calls that wait for another program are bounded; copying a
+    // large text that is already there is this process's own work.
+    if (!WaitAnswering(job->rendered.get(), kClipboardRenderWaitMs)) return false;
+    (void)WaitAnswering(job->done.get(), INFINITE);
+  } else if (WaitForSingleObject(job->done.get(), 0) != WAIT_OBJECT_0) {
+    return false;  // the read asked for earlier still waits for its data
   }
-  ReleaseClipboardCopies();
+  part.reading = false;
+  if (!job->opened) return false;
+  text = std::move(job->text);
+  job->text = std::u16string();
+  if (sequence) {
+    *sequence = job->sequence;
+    // The number kept by the watch may be older than the contents just read.
+    if (part.started) part.sequence = *sequence;
+  }
   return true;
 }
 

@@ -46,6 +46,24 @@ bool FetchMessage(MSG& msg, int32_t timeout) {
   return PeekMessageW(&msg, nullptr, 0, 0, kPeekFlags) != FALSE;
 }
 
+// A clipboard-change notification says only that the clipboard changed: the
+// one fetched stands for every other one already queued for its window, which
+// go with it. Another program changing the clipboard thousands of times a
+// second then costs one turn and one read, and keys, the hot key and posted
+// events queued behind the notifications come in the next turns. At most a
+// full queue's worth (Windows' default limit of posted messages per thread)
+// goes in one turn.
+void TakeQueuedClipboardNotifications(const MSG& fetched) {
+  constexpr int kMostQueued = 10000;
+  if (fetched.message != WM_CLIPBOARDUPDATE) return;
+  MSG other{};
+  for (int i = 0; i < kMostQueued; ++i) {
+    if (!PeekMessageW(&other, fetched.hwnd, WM_CLIPBOARDUPDATE, WM_CLIPBOARDUPDATE, kPeekFlags)) {
+      return;
+    }
+  }
+}
+
 HACCEL BuildAccelerator(const ShortcutTable& table) {
   std::vector<ACCEL> rows;
   rows.reserve(table.Rows().size());
@@ -102,6 +120,7 @@ int64_t EventNext(int32_t timeout) {
   if (code != 0) return code;
   MSG msg{};
   if (!FetchMessage(msg, timeout)) return 0;
+  TakeQueuedClipboardNotifications(msg);
   HWND active = GetActiveWindow();
   HACCEL table = ShortcutTableFor(active);
   if (table != nullptr && TranslateAcceleratorW(active, table, &msg)) {
