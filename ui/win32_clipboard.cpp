@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/digest.h"
 #include "ui/win32_failure.h"
 #include "ui/win32_handle.h"
 #include "ui/win32_state.h"
@@ -107,10 +108,12 @@ ClipboardPart& StartedWatch() {
   return watch;
 }
 
-// True when the open clipboard carries one of the markers with which programs
-// ask not to be recorded; markers holds their format numbers, registered here
-// on first use.
-bool ContentIsPrivate(UINT (&markers)[3]) {
+// How the open clipboard's content is marked by the markers with which
+// programs ask not to be recorded; markers holds their format numbers,
+// registered here on first use.
+enum class Marking { kNone, kAllowed, kPrivate, kUnreadable };
+
+Marking ContentMarking(UINT (&markers)[3]) {
   static constexpr const wchar_t* kMarkers[] = {L"ExcludeClipboardContentFromMonitorProcessing",
                                                  L"Clipboard Viewer Ignore",
                                                  L"CanIncludeInClipboardHistory"};
@@ -119,7 +122,7 @@ bool ContentIsPrivate(UINT (&markers)[3]) {
   }
   // Presence alone is the signal for the first two.
   for (int i = 0; i < 2; ++i) {
-    if (markers[i] && IsClipboardFormatAvailable(markers[i])) return true;
+    if (markers[i] && IsClipboardFormatAvailable(markers[i])) return Marking::kPrivate;
   }
   // This one allows recording only when it holds a 32-bit value that is not
   // zero. Anything else that is there (an empty or shorter block, one that
@@ -128,17 +131,40 @@ bool ContentIsPrivate(UINT (&markers)[3]) {
   const UINT format = markers[2];
   if (!format) {
     Win32Failure("RegisterClipboardFormatW");
-    return true;
+    return Marking::kUnreadable;
   }
-  if (!IsClipboardFormatAvailable(format)) return false;
+  if (!IsClipboardFormatAvailable(format)) return Marking::kNone;
   HANDLE data = GetClipboardData(format);
-  if (!data || GlobalSize(data) < sizeof(DWORD)) return true;
+  if (!data || GlobalSize(data) < sizeof(DWORD)) return Marking::kUnreadable;
   const void* locked = LockGlobal(data);
-  if (!locked) return true;
+  if (!locked) return Marking::kUnreadable;
   const auto unlock = UnlockingGlobal(data);
   DWORD value = 0;
   std::memcpy(&value, locked, sizeof(value));
-  return value == 0;
+  return value == 0 ? Marking::kPrivate : Marking::kAllowed;
+}
+
+void WipeOut(std::u16string& text) {
+  SecureZeroMemory(text.data(), text.capacity() * sizeof(char16_t));
+  std::u16string().swap(text);
+}
+
+// Keeps a text whose marker could not be read out for as long as it stays on
+// the clipboard: an owner that ends without rendering its marker takes the
+// marker's format with it, and the same text is then there unmarked. Another
+// text, or the text with a marker that allows it, ends that.
+void KeepWithheldTextOut(ClipboardReadJob& job, Marking marking) {
+  if (marking == Marking::kUnreadable) {
+    job.withheld = DigestOf(job.text);
+    job.hasWithheld = true;
+    WipeOut(job.text);
+  } else if (job.hasWithheld) {
+    if (marking == Marking::kNone && DigestOf(job.text) == job.withheld) {
+      WipeOut(job.text);
+    } else {
+      job.hasWithheld = false;
+    }
+  }
 }
 
 // One read into job, on whichever thread runs it; sets job.rendered once no
@@ -161,9 +187,11 @@ void ReadOnce(ClipboardReadJob& job) {
     // WM_RENDERFORMAT and waits for the answer with the clipboard open (other
     // programs cannot open it meanwhile); Windows gives up after 30 s and
     // answers no data. A marker that never comes is a private marker.
-    HANDLE data = ContentIsPrivate(job.markers) ? nullptr : GetClipboardData(CF_UNICODETEXT);
+    const Marking marking = ContentMarking(job.markers);
+    HANDLE data = marking == Marking::kPrivate ? nullptr : GetClipboardData(CF_UNICODETEXT);
     if (job.rendered) SetEvent(job.rendered.get());
     if (data) job.text = TextOfBlock(data);
+    KeepWithheldTextOut(job, marking);
   }
   ReleaseClipboardCopies();
 }

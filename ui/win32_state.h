@@ -19,6 +19,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "runtime/digest.h"
 #include "ui/gadget_kind.h"
 #include "ui/registry.h"
 #include "ui/win32_handle.h"
@@ -141,6 +142,9 @@ struct ClipboardReadJob {
   // The privacy markers' format numbers, registered at the first read (0
   // until then): the same for the whole session, so not asked on every read.
   UINT markers[3] = {};
+  // The digest of the text last read beside a marker that could not be read.
+  TextDigest withheld;
+  bool hasWithheld = false;
 };
 
 // win32_clipboard.cpp: the program's message-only clipboard window and what

@@ -219,16 +219,29 @@ TEST(ClipboardText, ContentMarkedPrivateReadsAsNoText) {
       // About cloud upload only.
       {L"CanUploadToCloudClipboard", &zero, sizeof(zero), false},
   };
+  char16_t number = u'0';
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::string(c.marker, c.marker + wcslen(c.marker))
                                     << " of " << c.size << " bytes");
-    ASSERT_TRUE(PutTextWithMarker(u"pa55word", c.marker, c.bytes, c.size));
+    const std::u16string secret = std::u16string(u"pa55word ") + number++;
+    ASSERT_TRUE(PutTextWithMarker(secret, c.marker, c.bytes, c.size));
     std::u16string text = u"stale";
     EXPECT_TRUE(ClipboardReadText(text));
-    EXPECT_EQ(text, c.isPrivate ? u"" : u"pa55word");
+    EXPECT_EQ(text, c.isPrivate ? u"" : secret);
     // No way of reading skips the markers.
-    EXPECT_EQ(ClipboardGetText(), c.isPrivate ? u"" : u"pa55word");
+    EXPECT_EQ(ClipboardGetText(), c.isPrivate ? u"" : secret);
   }
+  // A text whose marker could not be read stays out when it is there again
+  // unmarked (an owner that ends takes its unrendered marker with it), until
+  // another text has been read.
+  ASSERT_TRUE(PutTextWithMarker(u"withheld", L"CanIncludeInClipboardHistory", nullptr, 0));
+  EXPECT_EQ(ClipboardGetText(), u"");
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, u"withheld", sizeof(u"withheld")));
+  EXPECT_EQ(ClipboardGetText(), u"");
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, u"other", sizeof(u"other")));
+  EXPECT_EQ(ClipboardGetText(), u"other");
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, u"withheld", sizeof(u"withheld")));
+  EXPECT_EQ(ClipboardGetText(), u"withheld");
 }
 
 TEST(ClipboardText, WritesAreOwnedByTheProgramsWindow) {
