@@ -2,6 +2,7 @@
 // itself and the rows of a table are portable (event_queue.h, shortcuts.h).
 #include "ui/win32_events.h"
 
+#include <climits>
 #include <cwchar>
 #include <memory>
 #include <string>
@@ -48,19 +49,26 @@ bool FetchMessage(MSG& msg, int32_t timeout) {
 
 // A clipboard-change notification says only that the clipboard changed: the
 // one fetched stands for every other one already queued for its window, which
-// go with it. Another program changing the clipboard thousands of times a
-// second then costs one turn and one read, and keys, the hot key and posted
-// events queued behind the notifications come in the next turns. At most a
-// full queue's worth (Windows' default limit of posted messages per thread)
-// goes in one turn.
-void TakeQueuedClipboardNotifications(const MSG& fetched) {
-  constexpr int kMostQueued = 10000;
-  if (fetched.message != WM_CLIPBOARDUPDATE) return;
+// go with it, and a message of any other kind that waits behind them is taken
+// in the same turn. Another program changing the clipboard thousands of times
+// a second then costs one read per turn, and keys, the hot key and posted
+// events never wait behind its notifications. The taking is bounded in time,
+// since a storm adds notifications while they are taken.
+// NOTE: under Wine every PeekMessageW is a request to the server, which a
+// storm keeps busy (a few milliseconds a request); on Windows taking a whole
+// queue costs microseconds.
+void TakeQueuedClipboardNotifications(MSG& msg) {
+  constexpr ULONGLONG kMostTakingMs = 10;
+  if (msg.message != WM_CLIPBOARDUPDATE) return;
   MSG other{};
-  for (int i = 0; i < kMostQueued; ++i) {
-    if (!PeekMessageW(&other, fetched.hwnd, WM_CLIPBOARDUPDATE, WM_CLIPBOARDUPDATE, kPeekFlags)) {
-      return;
-    }
+  const ULONGLONG start = GetTickCount64();
+  while (PeekMessageW(&other, msg.hwnd, WM_CLIPBOARDUPDATE, WM_CLIPBOARDUPDATE, kPeekFlags) &&
+         GetTickCount64() - start <= kMostTakingMs) {
+  }
+  if (PeekMessageW(&other, nullptr, 0, WM_CLIPBOARDUPDATE - 1, kPeekFlags) ||
+      PeekMessageW(&other, nullptr, WM_CLIPBOARDUPDATE + 1, UINT_MAX, kPeekFlags)) {
+    DispatchMessageW(&msg);  // records the change; it is read in this turn's capture step
+    msg = other;
   }
 }
 
