@@ -290,6 +290,11 @@ HWND ClipboardWindow() { return StartedWatch().window.get(); }
 uint32_t ClipboardWatchedSequenceNumber() {
   ClipboardPart& watch = StartedWatch();
   const ULONGLONG now = GetTickCount64();
+  if (watch.pausedAt != 0 && now - watch.pausedAt >= kClipboardRecheckMs) {
+    watch.pausedAt = 0;
+    watch.listening = AddClipboardFormatListener(watch.window.get()) != FALSE;
+    if (!watch.listening) Win32Failure("AddClipboardFormatListener");
+  }
   if (!watch.listening || watch.changed || now - watch.askedAt >= kClipboardRecheckMs) {
     // Cleared before asking: a notification handled later is not lost.
     watch.changed = false;
@@ -297,6 +302,15 @@ uint32_t ClipboardWatchedSequenceNumber() {
     watch.askedAt = now;
   }
   return watch.sequence;
+}
+
+void ClipboardNotificationsFlooded() {
+  ClipboardPart& watch = Watch();
+  if (!watch.listening) return;
+  RemoveClipboardFormatListener(watch.window.get());
+  watch.listening = false;
+  watch.changed = true;
+  watch.pausedAt = GetTickCount64();
 }
 
 void ClipboardWatchEnd() {

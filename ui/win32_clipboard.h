@@ -42,6 +42,11 @@ inline constexpr uint32_t kClipboardRenderWaitMs = 250;
 // A successful ClipboardReadText with a sequence updates the number kept.
 inline constexpr uint32_t kClipboardRecheckMs = 250;
 [[nodiscard]] uint32_t ClipboardWatchedSequenceNumber();
+// Another program changes the clipboard faster than the notifications can be
+// taken: the watch gives the notification up for kClipboardRecheckMs and asks
+// for the sequence number on every call meanwhile (each turn reads a change
+// just the same), so that no queue of notifications builds up.
+void ClipboardNotificationsFlooded();
 // Stops the watching, destroys its window and ends the reading thread (at
 // shut-down); a later call of ClipboardWatchedSequenceNumber, ClipboardSetText
 // or ClipboardReadText starts them again.

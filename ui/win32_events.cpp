@@ -10,6 +10,7 @@
 
 #include "ui/layer.h"
 #include "ui/shortcuts.h"
+#include "ui/win32_clipboard.h"
 #include "ui/win32_failure.h"
 #include "ui/win32_text.h"
 #include "ui/win32_window.h"
@@ -61,10 +62,14 @@ void TakeQueuedClipboardNotifications(MSG& msg) {
   constexpr ULONGLONG kMostTakingMs = 10;
   if (msg.message != WM_CLIPBOARDUPDATE) return;
   MSG other{};
+  constexpr int kFlood = 8;  // notifications queued behind one: changes faster than turns
   const ULONGLONG start = GetTickCount64();
+  int taken = 0;
   while (PeekMessageW(&other, msg.hwnd, WM_CLIPBOARDUPDATE, WM_CLIPBOARDUPDATE, kPeekFlags) &&
          GetTickCount64() - start <= kMostTakingMs) {
+    ++taken;
   }
+  if (taken >= kFlood) ClipboardNotificationsFlooded();
   if (PeekMessageW(&other, nullptr, 0, WM_CLIPBOARDUPDATE - 1, kPeekFlags) ||
       PeekMessageW(&other, nullptr, WM_CLIPBOARDUPDATE + 1, UINT_MAX, kPeekFlags)) {
     DispatchMessageW(&msg);  // records the change; it is read in this turn's capture step

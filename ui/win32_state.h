@@ -158,6 +158,7 @@ struct ClipboardPart {
   bool changed = true;
   uint32_t sequence = 0;
   ULONGLONG askedAt = 0;
+  ULONGLONG pausedAt = 0;  // the notification was given up for a while (0: it was not)
   // The reader thread, made at the first read, and whether a read was asked
   // of it whose result the loop has not taken yet.
   std::shared_ptr<ClipboardReadJob> reader;
