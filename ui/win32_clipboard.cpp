@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/digest.h"
 #include "ui/win32_failure.h"
 #include "ui/win32_handle.h"
 #include "ui/win32_state.h"
@@ -41,12 +42,10 @@ auto UnlockingGlobal(HGLOBAL block) {
   return ScopeGuard([block] { GlobalUnlock(block); });
 }
 
-// The text of the open clipboard.
-std::u16string OpenClipboardText() {
+// The text of a CF_UNICODETEXT block of the open clipboard.
+std::u16string TextOfBlock(HANDLE data) {
   // The clipboard keeps this handle: it is never freed here, and its text is
   // copied before the clipboard closes.
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (!data) return {};  // no text on the clipboard: not a failure
   // NOTE: GlobalSize may exceed the size that was asked for (allocation
   // granularity); the block is still safe to read up to it. An odd last byte
   // is not a whole character and is ignored.
@@ -111,6 +110,181 @@ ClipboardPart& StartedWatch() {
   return watch;
 }
 
+// How the open clipboard's content is marked by the markers with which
+// programs ask not to be recorded; markers holds their format numbers,
+// registered here on first use.
+enum class Marking { kNone, kAllowed, kPrivate, kUnreadable };
+
+Marking ContentMarking(UINT (&markers)[3]) {
+  static constexpr const wchar_t* kMarkers[] = {L"ExcludeClipboardContentFromMonitorProcessing",
+                                                 L"Clipboard Viewer Ignore",
+                                                 L"CanIncludeInClipboardHistory"};
+  for (int i = 0; i < 3; ++i) {
+    if (markers[i] == 0) markers[i] = RegisterClipboardFormatW(kMarkers[i]);
+  }
+  // Presence alone is the signal for the first two.
+  for (int i = 0; i < 2; ++i) {
+    if (markers[i] && IsClipboardFormatAvailable(markers[i])) return Marking::kPrivate;
+  }
+  // This one allows recording only when it holds a 32-bit value that is not
+  // zero. Anything else that is there (an empty or shorter block, one that
+  // cannot be fetched or locked) counts as private: a password stays out of
+  // the history whenever its marker cannot be read.
+  const UINT format = markers[2];
+  if (!format) {
+    Win32Failure("RegisterClipboardFormatW");
+    return Marking::kUnreadable;
+  }
+  if (!IsClipboardFormatAvailable(format)) return Marking::kNone;
+  HANDLE data = GetClipboardData(format);
+  if (!data || GlobalSize(data) < sizeof(DWORD)) return Marking::kUnreadable;
+  const void* locked = LockGlobal(data);
+  if (!locked) return Marking::kUnreadable;
+  const auto unlock = UnlockingGlobal(data);
+  DWORD value = 0;
+  std::memcpy(&value, locked, sizeof(value));
+  return value == 0 ? Marking::kPrivate : Marking::kAllowed;
+}
+
+void WipeOut(std::u16string& text) {
+  SecureZeroMemory(text.data(), text.capacity() * sizeof(char16_t));
+  std::u16string().swap(text);
+}
+
+// Keeps a text whose marker could not be read out for as long as it stays on
+// the clipboard: an owner that ends without rendering its marker takes the
+// marker's format with it, and the same text is then there unmarked. Another
+// text, or the text with a marker that allows it, ends that.
+void KeepWithheldTextOut(ClipboardReadJob& job, Marking marking) {
+  if (marking == Marking::kUnreadable) {
+    job.withheld = DigestOf(job.text);
+    job.hasWithheld = true;
+    WipeOut(job.text);
+  } else if (job.hasWithheld) {
+    if (marking == Marking::kNone && DigestOf(job.text) == job.withheld) {
+      WipeOut(job.text);
+    } else {
+      job.hasWithheld = false;
+    }
+  }
+}
+
+// One read into job, on whichever thread runs it; sets job.rendered once no
+// call is left that waits for another program.
+void ReadOnce(ClipboardReadJob& job) {
+  job.opened = false;
+  job.text = std::u16string();
+  const auto rendered = ScopeGuard([&job] {
+    if (job.rendered) SetEvent(job.rendered.get());
+  });
+  if (!OpenClipboardFor(nullptr)) return;
+  {
+    const auto close = ClosingClipboard();
+    job.opened = true;
+    // Taken before any data is asked for: if the content is rendered on
+    // demand, that rendering may step the number, and is then read once more
+    // at most.
+    job.sequence = GetClipboardSequenceNumber();
+    // NOTE: asking for data that its owner renders on demand sends it
+    // WM_RENDERFORMAT and waits for the answer with the clipboard open (other
+    // programs cannot open it meanwhile); Windows gives up after 30 s and
+    // answers no data. A marker that never comes is a private marker.
+    const Marking marking = ContentMarking(job.markers);
+    HANDLE data = marking == Marking::kPrivate ? nullptr : GetClipboardData(CF_UNICODETEXT);
+    if (job.rendered) SetEvent(job.rendered.get());
+    if (data) job.text = TextOfBlock(data);
+    KeepWithheldTextOut(job, marking);
+  }
+  ReleaseClipboardCopies();
+}
+
+// The reader thread: one read per ask, until the job's end is set. It holds
+// its own reference to the job and touches nothing else of the layer.
+DWORD WINAPI ReaderMain(void* parameter) {
+  auto* handed = static_cast<std::shared_ptr<ClipboardReadJob>*>(parameter);
+  const std::shared_ptr<ClipboardReadJob> job = std::move(*handed);
+  delete handed;
+  while (!job->end && WaitForSingleObject(job->ask.get(), INFINITE) == WAIT_OBJECT_0) {
+    if (job->end) break;
+    try {
+      ReadOnce(*job);
+    } catch (...) {
+      job->text = std::u16string();  // out of memory: nothing taken this time
+    }
+    SetEvent(job->rendered.get());
+    SetEvent(job->done.get());
+  }
+  return 0;
+}
+
+// The reader's job, its thread started on first use; null when no thread can
+// be had (the read then runs on the calling thread).
+ClipboardReadJob* StartedReader() {
+  ClipboardPart& part = Watch();
+  if (part.reader) return part.reader.get();
+  std::shared_ptr<ClipboardReadJob> job;
+  try {
+    job = std::make_shared<ClipboardReadJob>();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  job->ask.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  job->rendered.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  job->done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!job->ask || !job->rendered || !job->done) {
+    Win32Failure("CreateEventW");
+    return nullptr;
+  }
+  auto* handed = new (std::nothrow) std::shared_ptr<ClipboardReadJob>(job);
+  if (!handed) return nullptr;
+  part.readerThread.reset(CreateThread(nullptr, 0, ReaderMain, handed, 0, nullptr));
+  if (!part.readerThread) {
+    Win32Failure("CreateThread");
+    delete handed;
+    return nullptr;
+  }
+  part.reader = std::move(job);
+  part.reading = false;
+  return part.reader.get();
+}
+
+// Waits up to ms for event, answering meanwhile the messages that other
+// threads send to this thread's windows (and nothing else). A read may ask
+// for data that this thread's own clipboard window is to render: that request
+// is answered here rather than left waiting for the loop's next turn.
+bool WaitAnswering(HANDLE event, DWORD ms) {
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    const ULONGLONG spent = GetTickCount64() - start;
+    const DWORD left = ms == INFINITE ? INFINITE : spent >= ms ? 0 : static_cast<DWORD>(ms - spent);
+    const DWORD woken = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_SENDMESSAGE);
+    if (woken == WAIT_OBJECT_0) return true;
+    if (woken != WAIT_OBJECT_0 + 1) return false;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+// Ends the reader thread. An idle reader ends at once and is waited for. One
+// that still waits inside GetClipboardData for another program cannot be
+// called back by any means Windows offers: it is given the render bound, then
+// let go. It ends by itself when the call returns (Windows waits at most 30 s
+// for a rendering; the owner's end also ends the wait), holding only its own
+// reference to the job, or with the process.
+void ClipboardReaderEnd() {
+  ClipboardPart& part = Watch();
+  if (!part.reader) return;
+  part.reader->end = true;
+  SetEvent(part.reader->ask.get());
+  const DWORD wait = part.reading ? kClipboardRenderWaitMs : INFINITE;
+  if (part.readerThread && WaitForSingleObject(part.readerThread.get(), wait) != WAIT_OBJECT_0) {
+    Win32Failure("WaitForSingleObject");
+  }
+  part.readerThread.reset();
+  part.reader.reset();
+  part.reading = false;
+}
+
 }  // namespace
 
 HWND ClipboardWindow() { return StartedWatch().window.get(); }
@@ -118,6 +292,11 @@ HWND ClipboardWindow() { return StartedWatch().window.get(); }
 uint32_t ClipboardWatchedSequenceNumber() {
   ClipboardPart& watch = StartedWatch();
   const ULONGLONG now = GetTickCount64();
+  if (watch.pausedAt != 0 && now - watch.pausedAt >= kClipboardRecheckMs) {
+    watch.pausedAt = 0;
+    watch.listening = AddClipboardFormatListener(watch.window.get()) != FALSE;
+    if (!watch.listening) Win32Failure("AddClipboardFormatListener");
+  }
   if (!watch.listening || watch.changed || now - watch.askedAt >= kClipboardRecheckMs) {
     // Cleared before asking: a notification handled later is not lost.
     watch.changed = false;
@@ -127,43 +306,21 @@ uint32_t ClipboardWatchedSequenceNumber() {
   return watch.sequence;
 }
 
+void ClipboardNotificationsFlooded() {
+  ClipboardPart& watch = Watch();
+  if (!watch.listening) return;
+  RemoveClipboardFormatListener(watch.window.get());
+  watch.listening = false;
+  watch.changed = true;
+  watch.pausedAt = GetTickCount64();
+}
+
 void ClipboardWatchEnd() {
   ClipboardPart& watch = Watch();
+  ClipboardReaderEnd();
   if (watch.listening) RemoveClipboardFormatListener(watch.window.get());
   watch.window.reset();
   watch = ClipboardPart{};
-}
-
-bool ClipboardContentIsPrivate() {
-  static constexpr const wchar_t* kMarkers[] = {L"ExcludeClipboardContentFromMonitorProcessing",
-                                                 L"Clipboard Viewer Ignore",
-                                                 L"CanIncludeInClipboardHistory"};
-  UINT* markers = Watch().markers;
-  for (int i = 0; i < 3; ++i) {
-    if (markers[i] == 0) markers[i] = RegisterClipboardFormatW(kMarkers[i]);
-  }
-  // Presence alone is the signal for the first two.
-  for (int i = 0; i < 2; ++i) {
-    if (markers[i] && IsClipboardFormatAvailable(markers[i])) return true;
-  }
-  // This one allows recording only when it holds a 32-bit value that is not
-  // zero. Anything else that is there (an empty or shorter block, one that
-  // cannot be fetched or locked) counts as private: a password stays out of
-  // the history whenever its marker cannot be read.
-  const UINT format = markers[2];
-  if (!format) {
-    Win32Failure("RegisterClipboardFormatW");
-    return true;
-  }
-  if (!IsClipboardFormatAvailable(format)) return false;
-  HANDLE data = GetClipboardData(format);
-  if (!data || GlobalSize(data) < sizeof(DWORD)) return true;
-  const void* locked = LockGlobal(data);
-  if (!locked) return true;
-  const auto unlock = UnlockingGlobal(data);
-  DWORD value = 0;
-  std::memcpy(&value, locked, sizeof(value));
-  return value == 0;
 }
 
 std::u16string ClipboardGetText() {
@@ -174,20 +331,34 @@ std::u16string ClipboardGetText() {
 
 bool ClipboardReadText(std::u16string& text, uint32_t* sequence) {
   text.clear();
-  if (!OpenClipboardFor(nullptr)) return false;
-  {
-    const auto close = ClosingClipboard();
-    // Taken before any data is asked for: if the content is rendered on
-    // demand, that rendering may step the number, and is then read once more
-    // at most.
-    if (sequence) {
-      *sequence = GetClipboardSequenceNumber();
-      // The number kept by the watch may be older than the contents just read.
-      if (Watch().started) Watch().sequence = *sequence;
-    }
-    if (!ClipboardContentIsPrivate()) text = OpenClipboardText();
+  ClipboardPart& part = Watch();
+  ClipboardReadJob* job = StartedReader();
+  if (job == nullptr) {
+    // No thread to wait on: read here, waiting as long as the data takes.
+    static ClipboardReadJob direct;
+    job = &direct;
+    ReadOnce(*job);
+  } else if (!part.reading) {
+    ResetEvent(job->rendered.get());
+    ResetEvent(job->done.get());
+    SetEvent(job->ask.get());
+    part.reading = true;
+    // Only the calls that wait for another program are bounded; copying a
+    // large text that is already there is this process's own work.
+    if (!WaitAnswering(job->rendered.get(), kClipboardRenderWaitMs)) return false;
+    (void)WaitAnswering(job->done.get(), INFINITE);
+  } else if (WaitForSingleObject(job->done.get(), 0) != WAIT_OBJECT_0) {
+    return false;  // the read asked for earlier still waits for its data
   }
-  ReleaseClipboardCopies();
+  part.reading = false;
+  if (!job->opened) return false;
+  text = std::move(job->text);
+  job->text = std::u16string();
+  if (sequence) {
+    *sequence = job->sequence;
+    // The number kept by the watch may be older than the contents just read.
+    if (part.started) part.sequence = *sequence;
+  }
   return true;
 }
 

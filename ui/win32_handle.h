@@ -48,6 +48,7 @@ inline void Icon(HICON icon) { DestroyIcon(icon); }
 inline void Global(HGLOBAL block) { GlobalFree(block); }
 inline void Module(HMODULE module) { FreeLibrary(module); }
 inline void Hook(HHOOK hook) { UnhookWindowsHookEx(hook); }
+inline void Kernel(HANDLE object) { CloseHandle(object); }
 }  // namespace handle_free
 
 // Windows of this thread, destroyed with DestroyOwnWindow.
@@ -60,6 +61,8 @@ using UniqueIcon = UniqueHandle<HICON, handle_free::Icon>;
 using UniqueGlobal = UniqueHandle<HGLOBAL, handle_free::Global>;
 using UniqueModule = UniqueHandle<HMODULE, handle_free::Module>;
 using UniqueHook = UniqueHandle<HHOOK, handle_free::Hook>;
+// Kernel objects (events, threads): closing a thread's handle does not end it.
+using UniqueKernel = UniqueHandle<HANDLE, handle_free::Kernel>;
 
 // Runs an undo step when the scope ends, unless dismissed: for unwinds of
 // several steps (an owner enabled again, a clipboard closed, a block unlocked).

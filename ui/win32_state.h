@@ -19,6 +19,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "runtime/digest.h"
 #include "ui/gadget_kind.h"
 #include "ui/registry.h"
 #include "ui/win32_handle.h"
@@ -122,6 +123,30 @@ struct EditorPart {
   ThemeFunctions theme;
 };
 
+// win32_clipboard.cpp: one read of the clipboard, made by the reader thread
+// for the loop's thread. Asking for data that another program renders on
+// demand waits for that program; the wait happens on the reader thread, so the
+// loop waits only as long as it chooses. Shared by the two threads (each holds
+// a reference), so that a reader still waiting for another program when the
+// layer ends keeps what it writes to. The events order the rest: the reader
+// writes the result before it sets done, and the loop's thread reads it only
+// after seeing done and before it asks again.
+struct ClipboardReadJob {
+  UniqueKernel ask;       // auto-reset: read once (or end, when end is set)
+  UniqueKernel rendered;  // manual-reset: every call that waits for another program returned
+  UniqueKernel done;      // manual-reset: the result is complete
+  std::atomic<bool> end{false};
+  bool opened = false;    // false: another program held the clipboard open
+  uint32_t sequence = 0;  // taken once the clipboard was open
+  std::u16string text;
+  // The privacy markers' format numbers, registered at the first read (0
+  // until then): the same for the whole session, so not asked on every read.
+  UINT markers[3] = {};
+  // The digest of the text last read beside a marker that could not be read.
+  TextDigest withheld;
+  bool hasWithheld = false;
+};
+
 // win32_clipboard.cpp: the program's message-only clipboard window and what
 // it knows of clipboard changes. The window owns what the program writes to
 // the clipboard and hears the system's change notification. One thread has
@@ -133,9 +158,12 @@ struct ClipboardPart {
   bool changed = true;
   uint32_t sequence = 0;
   ULONGLONG askedAt = 0;
-  // The privacy markers' format numbers, registered at the first read (0
-  // until then): the same for the whole session, so not asked on every read.
-  UINT markers[3] = {};
+  ULONGLONG pausedAt = 0;  // the notification was given up for a while (0: it was not)
+  // The reader thread, made at the first read, and whether a read was asked
+  // of it whose result the loop has not taken yet.
+  std::shared_ptr<ClipboardReadJob> reader;
+  UniqueKernel readerThread;
+  bool reading = false;
 };
 
 // win32_requester.cpp.

@@ -12,6 +12,17 @@
 //   clip_source.exe flood COUNT TAG [CHARS]  COUNT distinct texts "TAG i" in
 //                                     a row, each padded with "x" to CHARS
 //                                     characters; prints the count set
+//   clip_source.exe storm MS TAG      texts "TAG i" in a row, as fast as it
+//                                     can, for MS milliseconds; prints
+//                                     "count N" and the changes per second
+//   clip_source.exe render WHAT HOW MS TEXT  TEXT, with the text itself (WHAT
+//                                     "text") or a "CanIncludeInClipboardHistory"
+//                                     marker of 0 beside it ("marker") left to
+//                                     be rendered on request. When asked
+//                                     (prints "asked"), HOW "late" renders it
+//                                     after MS ms, "never" ends without
+//                                     answering after MS ms, "dies" is
+//                                     terminated at once
 //   clip_source.exe listinfo          prints "count N lastlength L" of the
 //                                     list of Quorvel's window (no item text,
 //                                     so that huge items are cheap to check)
@@ -137,6 +148,78 @@ int Flood(int count, const wchar_t* tag, size_t chars) {
   return set == count ? 0 : 1;
 }
 
+int Storm(int ms, const wchar_t* tag) {
+  const ULONGLONG start = GetTickCount64();
+  int set = 0;
+  int failed = 0;
+  while (GetTickCount64() - start < static_cast<ULONGLONG>(ms)) {
+    if (ReplaceText(std::wstring(tag) + L" " + std::to_wstring(set))) {
+      ++set;
+    } else {
+      ++failed;
+    }
+  }
+  const double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
+  std::printf("count %d failed %d rate %.0f/s\n", set, failed, set / seconds);
+  return failed == 0 ? 0 : 1;
+}
+
+// A clipboard owner that renders on request, late, never or not at all.
+struct Renderer {
+  bool marker = false;  // what is held back: the marker, or else the text
+  std::wstring how;
+  DWORD ms = 0;
+  std::wstring text;
+};
+Renderer g_renderer;
+
+UINT MarkerFormat() { return RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"); }
+
+LRESULT CALLBACK RendererProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_RENDERFORMAT) {
+    std::printf("asked %u\n", static_cast<unsigned>(wParam));
+    std::fflush(stdout);
+    if (g_renderer.how == L"dies") TerminateProcess(GetCurrentProcess(), 3);
+    Sleep(g_renderer.ms);
+    if (g_renderer.how == L"never") ExitProcess(0);
+    const DWORD notInHistories = 0;
+    // The requester holds the clipboard open: the data is set without opening it.
+    const bool ok = g_renderer.marker ? PutBlock(MarkerFormat(), &notInHistories, sizeof(DWORD))
+                                      : PutText(g_renderer.text);
+    std::printf("rendered %d\n", ok ? 1 : 0);
+    std::fflush(stdout);
+    PostQuitMessage(ok ? 0 : 1);
+    return 0;
+  }
+  if (message == WM_RENDERALLFORMATS) return 0;  // ending: nothing more is offered
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int Render(const wchar_t* what, const wchar_t* how, int ms, const wchar_t* text) {
+  g_renderer = {std::wstring(what) == L"marker", how, static_cast<DWORD>(ms), text};
+  if (!g_renderer.marker && std::wstring(what) != L"text") return 2;
+  SetWindowLongPtrW(g_owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RendererProcedure));
+  if (!OpenWithRetry()) return 1;
+  EmptyClipboard();
+  // A null handle offers the format and leaves it to be rendered on request
+  // (SetClipboardData's result is null then, failed or not).
+  const UINT held = g_renderer.marker ? MarkerFormat() : CF_UNICODETEXT;
+  bool ok = !g_renderer.marker || PutText(text);
+  SetClipboardData(held, nullptr);
+  ok = ok && IsClipboardFormatAvailable(held);
+  CloseClipboard();
+  std::puts(ok ? "ready" : "not set");
+  std::fflush(stdout);
+  // Ends by itself after a minute if nobody asks.
+  SetTimer(g_owner, 1, 60000, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER) return 4;
+    DispatchMessageW(&msg);
+  }
+  return ok ? static_cast<int>(msg.wParam) : 1;
+}
+
 int ListInfo() {
   HWND list = quorvel::tools::QuorvelList();
   if (!list) return 1;
@@ -158,9 +241,11 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"nozero" && argc == 3) return NoZero(argv[2]);
   if (command == L"big" && argc == 4) return Big(_wtoi(argv[2]), argv[3]);
   if (command == L"listinfo") return ListInfo();
+  if (command == L"storm" && argc == 4) return Storm(_wtoi(argv[2]), argv[3]);
+  if (command == L"render" && argc == 6) return Render(argv[2], argv[3], _wtoi(argv[4]), argv[5]);
   if (command == L"flood" && (argc == 4 || argc == 5)) {
     return Flood(_wtoi(argv[2]), argv[3], argc == 5 ? static_cast<size_t>(_wtoi(argv[4])) : 0);
   }
-  std::fputs("usage: clip_source marked|hold|nozero|big|flood ...\n", stderr);
+  std::fputs("usage: clip_source marked|hold|nozero|big|flood|storm|render ...\n", stderr);
   return 2;
 }

@@ -120,16 +120,29 @@ TEST(ClipboardText, ContentMarkedPrivateReadsAsNoText) {
       // About cloud upload only.
       {L"CanUploadToCloudClipboard", &zero, sizeof(zero), false},
   };
+  char16_t number = u'0';
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::string(c.marker, c.marker + wcslen(c.marker))
                                     << " of " << c.size << " bytes");
-    ASSERT_TRUE(PutTextWithMarker(u"pa55word", c.marker, c.bytes, c.size));
+    const std::u16string secret = std::u16string(u"pa55word ") + number++;
+    ASSERT_TRUE(PutTextWithMarker(secret, c.marker, c.bytes, c.size));
     std::u16string text = u"stale";
     EXPECT_TRUE(ClipboardReadText(text));
-    EXPECT_EQ(text, c.isPrivate ? u"" : u"pa55word");
+    EXPECT_EQ(text, c.isPrivate ? u"" : secret);
     // No way of reading skips the markers.
-    EXPECT_EQ(ClipboardGetText(), c.isPrivate ? u"" : u"pa55word");
+    EXPECT_EQ(ClipboardGetText(), c.isPrivate ? u"" : secret);
   }
+  // A text whose marker could not be read stays out when it is there again
+  // unmarked (an owner that ends takes its unrendered marker with it), until
+  // another text has been read.
+  ASSERT_TRUE(PutTextWithMarker(u"withheld", L"CanIncludeInClipboardHistory", nullptr, 0));
+  EXPECT_EQ(ClipboardGetText(), u"");
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, u"withheld", sizeof(u"withheld")));
+  EXPECT_EQ(ClipboardGetText(), u"");
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, u"other", sizeof(u"other")));
+  EXPECT_EQ(ClipboardGetText(), u"other");
+  ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, u"withheld", sizeof(u"withheld")));
+  EXPECT_EQ(ClipboardGetText(), u"withheld");
 }
 
 TEST(ClipboardText, WritesAreOwnedByTheProgramsWindow) {
@@ -195,6 +208,114 @@ TEST(ClipboardWatch, AReadUpdatesTheNumberKept) {
   EXPECT_EQ(sequence, GetClipboardSequenceNumber());
   // No message handled, no recheck due: the number kept is the one of the read.
   EXPECT_EQ(ClipboardWatchedSequenceNumber(), sequence);
+  ClipboardWatchEnd();
+}
+
+// A clipboard owner on its own thread that offers text to be rendered on
+// request and renders it only once released.
+class SlowOwner {
+ public:
+  SlowOwner() {
+    thread_ = std::thread([this] { Run(); });
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return offered_; });
+  }
+  ~SlowOwner() {
+    Release();
+    thread_.join();
+    CloseHandle(release_);
+  }
+  void Release() { SetEvent(release_); }
+  int asked() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return asked_;
+  }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<SlowOwner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message != WM_RENDERFORMAT || !self) return DefWindowProcW(window, message, wParam, lParam);
+    {
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      ++self->asked_;
+    }
+    // Renders by itself after 5 s, so that a read that waits for it fails
+    // the test instead of hanging it.
+    WaitForSingleObject(self->release_, 5000);
+    // The asking thread holds the clipboard open: set without opening it.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(L"late"));
+    std::memcpy(GlobalLock(block), L"late", sizeof(L"late"));
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    PostQuitMessage(0);
+    return 0;
+  }
+  void Run() {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  nullptr, nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
+    EXPECT_TRUE(OpenClipboard(window));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, nullptr);
+    CloseClipboard();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      offered_ = true;
+    }
+    changed_.notify_all();
+    MSG msg;
+    while (MsgWaitForMultipleObjects(1, &release_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    DestroyWindow(window);
+  }
+
+  HANDLE release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool offered_ = false;
+  int asked_ = 0;
+  std::thread thread_;
+};
+
+TEST(ClipboardRead, AnOwnerThatRendersLateHoldsAReadOnlyForTheBound) {
+  ClipboardWatchEnd();
+  SlowOwner owner;
+  std::u16string text = u"stale";
+  uint32_t sequence = 0;
+  ULONGLONG start = GetTickCount64();
+  EXPECT_FALSE(ClipboardReadText(text, &sequence)) << "a read still waiting is a busy clipboard";
+  EXPECT_LT(GetTickCount64() - start, kClipboardRenderWaitMs + 500u);
+  EXPECT_EQ(text, u"");
+  // Later turns neither wait nor ask again while the first read waits; writing
+  // finds the clipboard busy.
+  start = GetTickCount64();
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(ClipboardReadText(text, &sequence));
+  EXPECT_EQ(ClipboardGetText(), u"");
+  EXPECT_EQ(ClipboardSetText(u"mine"), 0);
+  EXPECT_LT(GetTickCount64() - start, 200u);
+  EXPECT_EQ(owner.asked(), 1);
+  // Once rendered, the text is there for the next call.
+  owner.Release();
+  PumpUntil([&] { return ClipboardReadText(text, &sequence); }, 5000);
+  EXPECT_EQ(text, u"late");
+  EXPECT_EQ(owner.asked(), 1);
+  ClipboardWatchEnd();
+}
+
+TEST(ClipboardRead, TheEndDoesNotWaitForAnOwnerThatNeverRenders) {
+  ClipboardWatchEnd();
+  SlowOwner owner;
+  std::u16string text;
+  ASSERT_FALSE(ClipboardReadText(text));
+  const ULONGLONG start = GetTickCount64();
+  ClipboardWatchEnd();
+  EXPECT_LT(GetTickCount64() - start, kClipboardRenderWaitMs + 500u);
+  // The owner renders after the end: the reader, let go, closes the clipboard.
+  owner.Release();
+  EXPECT_LT(PumpUntil([] { return ClipboardSetText(u"after") != 0; }, 5000), 5000u);
+  EXPECT_EQ(ClipboardGetText(), u"after");
   ClipboardWatchEnd();
 }
 
