@@ -21,7 +21,6 @@ double ChooseNumber(int64_t condition, double first, double second) {
 LineSearch::LineSearch(std::u16string_view pattern) : pattern_(pattern) {
   if (pattern_.Empty()) return;
   // A match that reaches into the stamp ends on one of the units stamps hold.
-  static constexpr std::u16string_view kStampUnits = u" \u00AB\u00BB0123456789-:?APM";
   const char16_t last = pattern_.LastFolded();
   mayReachStamp_ = std::any_of(kStampUnits.begin(), kStampUnits.end(),
                                [last](char16_t unit) { return TextFoldCase(unit) == last; });

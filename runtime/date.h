@@ -61,6 +61,8 @@ StampTime DateStampTime(int64_t dateReading, int64_t hourReading, int64_t minute
 // Always this long; every digit of a field that is -1 is a '?'.
 inline constexpr std::size_t kStampLength = 25;
 void DateWriteStamp(StampTime time, char16_t (&out)[kStampLength]);
+// Every unit that a stamp can hold.
+inline constexpr std::u16string_view kStampUnits = u" \u00AB\u00BB0123456789-:?APM";
 
 // "hh:mm:ss AM" (or "hh:mm AM" without seconds) on a 12-hour clock, from an
 // hour 0 to 23: 0 is 12 AM, 12 is 12 PM. A negative field gives "??" (and so
