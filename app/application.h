@@ -95,7 +95,7 @@ class Application {
   // hh:mm[:ss] AM|PM of the local clock, each field from its own reading.
   std::u16string TimeOfDayText(int64_t showSeconds);
   // The readings of a capture's stamp: the date, then hour, minute, second.
-  CaptureTime ReadCaptureTime();
+  StampTime ReadCaptureTime();
 
   [[nodiscard]] const ApplicationState& State() const { return state_; }
 

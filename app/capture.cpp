@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "runtime/date.h"
+#include "runtime/text.h"
 
 namespace quorvel {
 
@@ -10,20 +11,18 @@ std::u16string Application::TimeOfDayText(int64_t showSeconds) {
   const int64_t hour = DateHour(platform_.DateNow());
   const int64_t minute = DateMinute(platform_.DateNow());
   const int64_t second = DateSecond(platform_.DateNow());
-  char16_t units[11];
-  return std::u16string(units, WriteTimeOfDay(hour, minute, second, showSeconds != 0, units));
+  char16_t units[kTimeOfDayLength];
+  return std::u16string(units, DateWriteTimeOfDay(hour, minute, second, showSeconds != 0, units));
 }
 
-CaptureTime Application::ReadCaptureTime() {
+StampTime Application::ReadCaptureTime() {
   // The date first, then each field of the time from its own reading: at
   // midnight the two may belong to different days, as in the stamp's text.
-  const int64_t date = platform_.DateNow();
-  CaptureTime time;
-  time.day = date < 0 || date > kDateMax ? -1 : static_cast<int32_t>(date / 86400);
-  time.hour = static_cast<int8_t>(DateHour(platform_.DateNow()));
-  time.minute = static_cast<int8_t>(DateMinute(platform_.DateNow()));
-  time.second = static_cast<int8_t>(DateSecond(platform_.DateNow()));
-  return time;
+  const int64_t dateReading = platform_.DateNow();
+  const int64_t hourReading = platform_.DateNow();
+  const int64_t minuteReading = platform_.DateNow();
+  const int64_t secondReading = platform_.DateNow();
+  return DateStampTime(dateReading, hourReading, minuteReading, secondReading);
 }
 
 // The benchmark builds that measure what the sequence number saves define
@@ -57,12 +56,12 @@ void Application::CaptureClipboard() {
   } catch (const std::bad_alloc&) {
     // A text too large for the memory left is not taken; the next one is.
     state_.clipSequence = sequence;
-    WipeText(state_.clipText);
+    TextWipe(state_.clipText);
     return;
   }
   state_.clipSequence = readSequence;
   CaptureText();
-  WipeText(state_.clipText);
+  TextWipe(state_.clipText);
 }
 
 bool Application::ListAppend(const HistoryEntry& entry) {

@@ -2,8 +2,18 @@
 #include <new>
 
 #include "app/application.h"
+#include "runtime/text.h"
 
 namespace quorvel {
+
+namespace {
+
+// The first text when condition is not 0, else the second.
+std::u16string ChooseText(int64_t condition, std::u16string_view first, std::u16string_view second) {
+  return std::u16string(condition != 0 ? first : second);
+}
+
+}  // namespace
 
 int64_t Application::ValidSelection() {
   const int64_t index = platform_.GadgetGetState(kListView);
@@ -25,10 +35,10 @@ void Application::CopyEntry(int64_t item) {
   } catch (const std::bad_alloc&) {
     // Too large to join in the memory left: the clipboard stays as it was.
   }
-  WipeText(current);
+  TextWipe(current);
   // lastClipText stays: the capture step of this turn sees the new text.
   if (!joined.empty()) platform_.ClipboardSetText(joined);
-  WipeText(joined);
+  TextWipe(joined);
 }
 
 void Application::HideWindow() {
@@ -67,10 +77,10 @@ void Application::TogglePreview() {
       platform_.GadgetSetText(kEditor, text);
     } catch (const std::bad_alloc&) {
       // The text does not fit in the memory left: the list stays shown.
-      WipeText(text);
+      TextWipe(text);
       return;
     }
-    WipeText(text);
+    TextWipe(text);
     state_.previewShown = 1;
     platform_.GadgetSetHidden(kListView, 1);
     platform_.GadgetSetHidden(kEditor, 0);

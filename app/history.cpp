@@ -1,13 +1,12 @@
-// History storage: one block per text, an index by hash, and the stamps and
-// lines written from what was stored; the two small choosers of the rules.
+// History storage: one block per text, an index by hash, and the lines
+// written from what was stored.
 #include "app/history.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "runtime/date.h"
+#include "runtime/text.h"
 
 namespace quorvel {
 
@@ -16,7 +15,7 @@ struct HistoryEntry::Node {
   uint32_t hash;    // low word of the text's digest: where the index keeps it
   uint32_t order;   // rises from the oldest entry to the newest
   uint64_t length;  // in code units
-  int32_t day;      // the capture time's fields (CaptureTime), packed
+  int32_t date;     // the capture time's fields (StampTime), packed
   int8_t hour;
   int8_t minute;
   int8_t second;
@@ -42,16 +41,8 @@ namespace {
 
 using Node = HistoryEntry::Node;
 
-// Overwrites memory so that no text survives in it once it is given back; the
-// compiler may not drop the writes as dead.
-void Wipe(void* data, size_t bytes) {
-  if (bytes == 0) return;
-  std::memset(data, 0, bytes);
-  __asm__ __volatile__("" : : "r"(data) : "memory");
-}
-
 void FreeNode(Node* node) {
-  Wipe(node, sizeof(Node) + node->TextBytes());
+  TextWipe(node, sizeof(Node) + node->TextBytes());
   TextBlockFree(node);
 }
 
@@ -70,57 +61,7 @@ uint8_t WindowOf(std::u16string_view text) {
   return static_cast<uint8_t>(window == 0 ? 1 : window);
 }
 
-char16_t* WriteTwoDigits(char16_t* out, int64_t value) {
-  if (value < 0) {
-    *out++ = u'?';
-    *out++ = u'?';
-  } else {
-    *out++ = static_cast<char16_t>(u'0' + value / 10 % 10);
-    *out++ = static_cast<char16_t>(u'0' + value % 10);
-  }
-  return out;
-}
-
 }  // namespace
-
-size_t WriteTimeOfDay(int64_t hour, int64_t minute, int64_t second, bool showSeconds,
-                      char16_t* out) {
-  char16_t* const begin = out;
-  // (hour + 11) mod 12 + 1 turns 0 into 12 and 13..23 into 1..11.
-  out = WriteTwoDigits(out, hour < 0 ? -1 : (hour + 11) % 12 + 1);
-  *out++ = u':';
-  out = WriteTwoDigits(out, minute);
-  if (showSeconds) {
-    *out++ = u':';
-    out = WriteTwoDigits(out, second);
-  }
-  *out++ = u' ';
-  const char16_t* suffix = hour < 0 ? u"??" : hour >= 12 ? u"PM" : u"AM";
-  *out++ = suffix[0];
-  *out++ = suffix[1];
-  return static_cast<size_t>(out - begin);
-}
-
-void WriteStamp(CaptureTime time, char16_t (&out)[kStampLength]) {
-  char16_t* p = out;
-  *p++ = u' ';
-  *p++ = u'\u00AB';
-  const int64_t date = time.day < 0 ? kNoDate : int64_t{time.day} * 86400;
-  const int64_t year = DateYear(date);
-  if (year < 0) {
-    for (int i = 0; i < 4; ++i) *p++ = u'?';
-  } else {
-    p = WriteTwoDigits(p, year / 100);
-    p = WriteTwoDigits(p, year % 100);
-  }
-  *p++ = u'-';
-  p = WriteTwoDigits(p, DateMonth(date));
-  *p++ = u'-';
-  p = WriteTwoDigits(p, DateDay(date));
-  *p++ = u' ';
-  p += WriteTimeOfDay(time.hour, time.minute, time.second, true, p);
-  *p = u'\u00BB';
-}
 
 std::u16string HistoryEntry::text() const {
   std::u16string out(node_->length, u'\0');
@@ -130,15 +71,25 @@ std::u16string HistoryEntry::text() const {
 
 std::u16string HistoryEntry::stamp() const {
   char16_t units[kStampLength];
-  WriteStamp(captured(), units);
+  DateWriteStamp(captured(), units);
   return std::u16string(units, kStampLength);
 }
 
 size_t HistoryEntry::size() const { return node_->length; }
-CaptureTime HistoryEntry::captured() const {
-  return CaptureTime{node_->day, node_->hour, node_->minute, node_->second};
+StampTime HistoryEntry::captured() const {
+  return StampTime{node_->date, node_->hour, node_->minute, node_->second};
 }
 size_t HistoryEntry::BytesPerUnit() const { return node_->window != 0 ? 1 : 2; }
+
+std::u16string_view HistoryEntry::WideUnits() const {
+  if (node_->window != 0) return {};
+  return std::u16string_view(node_->WideUnits(), node_->length);
+}
+
+std::string_view HistoryEntry::Latin1Units() const {
+  if (node_->window != 1) return {};
+  return std::string_view(reinterpret_cast<const char*>(node_->NarrowUnits()), node_->length);
+}
 
 void HistoryEntry::CopyUnits(size_t from, size_t count, char16_t* out) const {
   if (node_->window == 0) {
@@ -195,7 +146,7 @@ bool HistoryList::GrowIndex() {
   return true;
 }
 
-bool HistoryList::Append(std::u16string_view text, const TextDigest& digest, CaptureTime time) {
+bool HistoryList::Append(std::u16string_view text, const TextDigest& digest, StampTime time) {
   // Everything that can fail comes first, so that a failure changes nothing.
   if (entries_.size() == entries_.capacity()) {
     try {
@@ -212,7 +163,7 @@ bool HistoryList::Append(std::u16string_view text, const TextDigest& digest, Cap
 
   if (nextOrder_ == UINT32_MAX) Renumber();
   Node* node = new (block) Node{static_cast<uint32_t>(digest.low), nextOrder_++, text.size(),
-                                time.day, time.hour, time.minute, time.second, window};
+                                time.date, time.hour, time.minute, time.second, window};
   if (window != 0) {
     auto* units = reinterpret_cast<unsigned char*>(node + 1);
     for (size_t i = 0; i < text.size(); ++i) {
@@ -289,74 +240,9 @@ std::u16string EntryDisplayLine(const HistoryEntry& entry) {
   entry.CopyUnits(0, shown, line.data());
   if (cut) line[shown] = u'\u2026';
   char16_t stamp[kStampLength];
-  WriteStamp(entry.captured(), stamp);
+  DateWriteStamp(entry.captured(), stamp);
   std::copy_n(stamp, kStampLength, line.end() - kStampLength);
   return line;
-}
-
-LineSearch::LineSearch(std::u16string_view pattern) : pattern_(pattern) {
-  if (pattern_.Empty()) return;
-  // A match that reaches into the stamp ends on one of the units stamps hold.
-  static constexpr std::u16string_view kStampUnits = u" \u00AB\u00BB0123456789-:?APM";
-  const char16_t last = pattern_.LastFolded();
-  mayReachStamp_ = std::any_of(kStampUnits.begin(), kStampUnits.end(),
-                               [last](char16_t unit) { return TextFoldCase(unit) == last; });
-}
-
-LineSearch::~LineSearch() {
-  WipeText(seam_);
-  WipeText(window_);
-}
-
-bool LineSearch::Contains(const HistoryEntry& entry) {
-  const FoldedPattern& pattern = pattern_;
-  if (pattern.Empty()) return false;
-  const HistoryEntry::Node& node = *entry.node_;
-  if (node.window == 0) {
-    if (pattern.FindIn(std::u16string_view(node.WideUnits(), node.length)) != std::u16string_view::npos) {
-      return true;
-    }
-  } else if (node.window == 1) {
-    const std::string_view units(reinterpret_cast<const char*>(node.NarrowUnits()), node.length);
-    if (pattern.FindInLatin1(units) != std::u16string_view::npos) return true;
-  } else if (pattern.Size() <= node.length) {
-    // Read out in stretches that overlap by one unit less than the pattern,
-    // so that every match lies wholly in one of them; a stretch is at least
-    // four times the overlap, so that a long pattern reads each unit at most
-    // 1.25 times.
-    const size_t overlap = pattern.Size() - 1;
-    const size_t stretch = std::max(size_t{1} << 15, overlap * 4);
-    for (size_t from = 0; from < node.length; from += stretch) {
-      const size_t count = std::min(node.length - from, stretch + overlap);
-      window_.resize(count);
-      entry.CopyUnits(from, count, window_.data());
-      if (pattern.FindIn(window_) != std::u16string_view::npos) return true;
-      if (from + count == node.length) break;
-    }
-  }
-  if (!mayReachStamp_ || pattern.Size() > node.length + kStampLength) return false;
-  // A match that starts in the text and runs on into the stamp.
-  const size_t tail = std::min<size_t>(node.length, pattern.Size() - 1);
-  seam_.resize(tail + kStampLength);
-  entry.CopyUnits(node.length - tail, tail, seam_.data());
-  char16_t stamp[kStampLength];
-  WriteStamp(entry.captured(), stamp);
-  std::copy_n(stamp, kStampLength, seam_.begin() + static_cast<ptrdiff_t>(tail));
-  return pattern.FindIn(seam_) != std::u16string_view::npos;
-}
-
-void WipeText(std::u16string& text) {
-  Wipe(text.data(), text.capacity() * sizeof(char16_t));
-  std::u16string().swap(text);
-}
-
-std::u16string ChooseText(int64_t condition, std::u16string_view first,
-                          std::u16string_view second) {
-  return std::u16string(condition != 0 ? first : second);
-}
-
-double ChooseNumber(int64_t condition, double first, double second) {
-  return second + static_cast<double>(condition) * (first - second);
 }
 
 }  // namespace quorvel

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/find.h"
 #include "bench/bench_texts.h"
 #include "runtime/date.h"
 #include "ui/null_platform.h"
@@ -128,12 +129,12 @@ void BM_LineSearchAlmostMatching(benchmark::State& state) {
   std::u16string text(50'000'000, letter);
   if (state.range(0) == 2) text[0] = u'\u00C0';
   HistoryList history;
-  if (!history.Append(text, DigestOf(text), CaptureTime{})) {
+  if (!history.Append(text, DigestOf(text), StampTime{})) {
     state.SkipWithError("no memory for the entry");
     return;
   }
   const std::u16string pattern = std::u16string(1000, text.back()) + u"b";
-  WipeText(text);
+  TextWipe(text);
   bool found = true;
   for (auto _ : state) {
     LineSearch search(pattern);

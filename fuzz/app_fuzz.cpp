@@ -17,7 +17,6 @@ namespace {
 constexpr int kMaxActions = 256;
 constexpr int kMaxDrainTurns = 64;
 constexpr int64_t kIdYes = 6;
-constexpr size_t kStampLength = 25;  // " «" + "yyyy-mm-dd " + "hh:mm:ss AM" + "»"
 
 // The nine shortcut keys of the main window.
 constexpr int32_t kKeys[] = {

@@ -1,7 +1,8 @@
-// Date arithmetic and formatting. Only DateNow touches the
-// platform, through LocalClockRead (local.h).
+// Date arithmetic, formatting and stamps, every field written by one digit
+// writer. Only DateNow touches the platform, through LocalClockRead (local.h).
 #include "runtime/date.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "runtime/local.h"
@@ -86,17 +87,16 @@ bool MatchesAt(std::u16string_view mask, std::size_t pos, std::u16string_view le
   return true;
 }
 
-// Appends value in decimal, with a leading '0' when width is 2 and value < 10.
-void AppendNumber(std::u16string& out, int64_t value, int width) {
-  char16_t digits[20];
-  int n = 0;
-  uint64_t magnitude = static_cast<uint64_t>(value < 0 ? 0 : value);
-  do {
-    digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  for (int i = n; i < width; ++i) out.push_back(u'0');
-  while (n > 0) out.push_back(digits[--n]);
+// Writes value in exactly width decimal digits (its lowest ones), or width
+// '?' when it is negative: the one place where a field of a date or a time
+// becomes text. Answers the end of what it wrote.
+char16_t* WriteDigits(char16_t* out, int64_t value, int width) {
+  if (value < 0) return std::fill_n(out, width, u'?');
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char16_t>(u'0' + value % 10);
+    value /= 10;
+  }
+  return out + width;
 }
 
 }  // namespace
@@ -180,24 +180,67 @@ std::u16string DateFormat(std::u16string_view mask, int64_t date) {
       continue;
     }
     pos += 1 + match->letters.size();
+    int64_t value = -1;  // written as '?'
+    if (valid) {
+      switch (match->field) {
+        case Field::kYear4: value = civil.year; break;
+        case Field::kYear2: value = civil.year % 100; break;
+        case Field::kMonth: value = civil.month; break;
+        case Field::kDay: value = civil.day; break;
+        case Field::kHour: value = DateHour(date); break;
+        case Field::kMinute: value = DateMinute(date); break;
+        case Field::kSecond: value = DateSecond(date); break;
+      }
+    }
+    char16_t digits[4];
     const int width = match->field == Field::kYear4 ? 4 : 2;
-    if (!valid) {
-      out.append(static_cast<std::size_t>(width), u'?');
-      continue;
-    }
-    int64_t value = 0;
-    switch (match->field) {
-      case Field::kYear4: value = civil.year; break;
-      case Field::kYear2: value = civil.year % 100; break;
-      case Field::kMonth: value = civil.month; break;
-      case Field::kDay: value = civil.day; break;
-      case Field::kHour: value = DateHour(date); break;
-      case Field::kMinute: value = DateMinute(date); break;
-      case Field::kSecond: value = DateSecond(date); break;
-    }
-    AppendNumber(out, value, width);
+    out.append(digits, WriteDigits(digits, value, width));
   }
   return out;
+}
+
+StampTime DateStampTime(int64_t dateReading, int64_t hourReading, int64_t minuteReading,
+                        int64_t secondReading) {
+  StampTime time;
+  if (dateReading >= 0 && dateReading <= kDateMax) time.date = static_cast<int32_t>(dateReading);
+  time.hour = static_cast<int8_t>(DateHour(hourReading));
+  time.minute = static_cast<int8_t>(DateMinute(minuteReading));
+  time.second = static_cast<int8_t>(DateSecond(secondReading));
+  return time;
+}
+
+void DateWriteStamp(StampTime time, char16_t (&out)[kStampLength]) {
+  Civil civil{-1, -1, -1};
+  if (time.date >= 0) civil = CivilFromDays(time.date / kSecondsPerDay);
+  char16_t* p = out;
+  *p++ = u' ';
+  *p++ = u'\u00AB';
+  p = WriteDigits(p, civil.year, 4);
+  *p++ = u'-';
+  p = WriteDigits(p, civil.month, 2);
+  *p++ = u'-';
+  p = WriteDigits(p, civil.day, 2);
+  *p++ = u' ';
+  p += DateWriteTimeOfDay(time.hour, time.minute, time.second, true, p);
+  *p = u'\u00BB';
+}
+
+std::size_t DateWriteTimeOfDay(int64_t hour, int64_t minute, int64_t second, bool showSeconds,
+                               char16_t* out) {
+  char16_t* const begin = out;
+  // (hour + 11) mod 12 + 1 turns 0 into 12 and 13..23 into 1..11.
+  out = WriteDigits(out, hour < 0 ? -1 : (hour + 11) % 12 + 1, 2);
+  *out++ = u':';
+  out = WriteDigits(out, minute, 2);
+  if (showSeconds) {
+    *out++ = u':';
+    out = WriteDigits(out, second, 2);
+  }
+  *out++ = u' ';
+  const char16_t* suffix = hour < 0 ? u"??" : hour >= 12 ? u"PM" : u"AM";
+  *out++ = suffix[0];
+  *out++ = suffix[1];
+  return static_cast<std::size_t>(out - begin);
 }
 
 }  // namespace quorvel

@@ -1,13 +1,17 @@
-// Text search, numbers as text, padding. Only the case mapping
+// Text search, numbers as text, padding, wiping. Only the case mapping
 // touches the platform, through LowerCaseTableFill (local.h).
 #include "runtime/text.h"
 
+#include <bit>
 #include <bitset>
 #include <vector>
 
 #include "runtime/local.h"
 
-#if defined(__SSE2__)
+// Every x86-64 processor has SSE2: g++ and clang say so with __SSE2__,
+// MSVC with _M_X64.
+#if defined(__SSE2__) || defined(_M_X64)
+#define QUORVEL_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -67,7 +71,7 @@ template <typename Unit>
 std::size_t ScanForAnchors(const Unit* text, std::size_t from, std::size_t to,
                            const char16_t* anchors, int count) {
   std::size_t i = from;
-#if defined(__SSE2__)
+#if defined(QUORVEL_SSE2)
   constexpr std::size_t kLanes = 16 / sizeof(Unit);
   __m128i wanted[4];
   for (int k = 0; k < count; ++k) {
@@ -82,7 +86,7 @@ std::size_t ScanForAnchors(const Unit* text, std::size_t from, std::size_t to,
                                                 : _mm_cmpeq_epi16(block, wanted[k]));
     }
     const int mask = _mm_movemask_epi8(hit);
-    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask)) / sizeof(Unit);
+    if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask))) / sizeof(Unit);
   }
 #endif
   for (; i < to; ++i) {
@@ -230,6 +234,40 @@ std::u16string TextPadLeft(std::u16string_view text, int32_t width, std::u16stri
   std::u16string out(w - k, pad[0]);
   out.append(text.substr(0, k));
   return out;
+}
+
+namespace {
+
+// Stores through a volatile glvalue belong to the program's observable
+// behaviour: the language requires them to be done as written, so a
+// compiler may not drop them the way it may drop a memset of memory that is
+// freed next. It may not merge them either, so they come eight to a turn of
+// the loop, in the widest unit the memory may be written as.
+template <typename Unit>
+void WipeUnits(Unit* data, std::size_t count) {
+  volatile Unit* const units = data;
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    units[i] = 0;
+    units[i + 1] = 0;
+    units[i + 2] = 0;
+    units[i + 3] = 0;
+    units[i + 4] = 0;
+    units[i + 5] = 0;
+    units[i + 6] = 0;
+    units[i + 7] = 0;
+  }
+  for (; i < count; ++i) units[i] = 0;
+}
+
+}  // namespace
+
+// unsigned char may write the bytes of any object.
+void TextWipe(void* data, std::size_t bytes) { WipeUnits(static_cast<unsigned char*>(data), bytes); }
+
+void TextWipe(std::u16string& text) {
+  WipeUnits(text.data(), text.capacity());
+  std::u16string().swap(text);
 }
 
 }  // namespace quorvel

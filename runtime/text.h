@@ -41,6 +41,14 @@ void TextStart();
 void* TextBlockAllocate(std::size_t bytes);
 void TextBlockFree(void* block);
 
+// Overwrites memory that held a text which may be private, so that nothing
+// of it is left once the memory is given back: the writes are never dropped
+// as dead, not even right before the memory is freed.
+void TextWipe(void* data, std::size_t bytes);
+// Overwrites all the memory a text holds, then gives it back (the text is
+// left empty).
+void TextWipe(std::u16string& text);
+
 // A pattern folded once and then searched for, ignoring letter case, in any
 // number of texts. Each search takes time linear in the text, whatever the
 // text and pattern hold: candidates are found by scanning for the units that

@@ -4,7 +4,6 @@
 #include <set>
 
 #include "app_harness.h"
-#include "runtime/date.h"
 
 namespace quorvel::testing {
 namespace {
@@ -178,16 +177,6 @@ TEST_F(Capture, ALineTheListRefusesLeavesTheHistoryAsItWas) {
   ExpectListInStep();
 }
 
-TEST(Stamp, TheDateOfEveryDayReadsAsDateFormatWritesIt) {
-  char16_t stamp[kStampLength];
-  for (int32_t day = -1; day <= kDateMax / 86400; ++day) {
-    WriteStamp(CaptureTime{day, 13, 5, 9}, stamp);
-    const std::u16string date = DateFormat(u"%yyyy-%mm-%dd ", day < 0 ? kNoDate : day * 86400LL);
-    ASSERT_EQ(std::u16string(stamp + 2, 11), date) << "day " << day;
-  }
-  EXPECT_EQ(std::u16string(stamp, kStampLength), u" \u00AB2038-01-19 01:05:09 PM\u00BB");
-}
-
 // The history against a plain list of texts through many random changes:
 // equal texts, texts one byte per unit (Latin-1, Cyrillic) and two, moves, removals, clears, and
 // an index that grows and closes the gaps that removals leave.
@@ -213,7 +202,7 @@ TEST(HistoryStore, FindsEveryTextAtItsPlaceThroughRandomChanges) {
         history.MoveToEnd(static_cast<size_t>(found));
         model.erase(at);
       } else {
-        ASSERT_TRUE(history.Append(text, DigestOf(text), CaptureTime{}));
+        ASSERT_TRUE(history.Append(text, DigestOf(text), StampTime{}));
       }
       model.push_back(text);
     } else if (action < 99 && !model.empty()) {

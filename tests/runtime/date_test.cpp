@@ -1,4 +1,4 @@
-// Date values, DateFromParts, field operations, DateFormat.
+// Date values, DateFromParts, field operations, DateFormat, stamps.
 #include "runtime/date.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +283,17 @@ TEST(DateFormat, InvalidDateIsQuestionMarks) {
     EXPECT_EQ(DateFormat(u"plain", bad), u"plain") << bad;
     EXPECT_EQ(DateFormat(u"", bad), u"") << bad;
   }
+}
+
+// At any time of day of its reading, the date reads as DateFormat writes it.
+TEST(DateWriteStamp, TheDateOfEveryDayReadsAsDateFormatWritesIt) {
+  char16_t stamp[kStampLength];
+  for (int64_t day = -1; day <= kDateMax / 86400; ++day) {
+    const int64_t date = day < 0 ? kNoDate : day * 86400 + day % 11000;
+    DateWriteStamp(DateStampTime(date, 13 * 3600, 5 * 60, 9), stamp);
+    ASSERT_EQ(std::u16string(stamp + 2, 11), DateFormat(u"%yyyy-%mm-%dd ", date)) << "day " << day;
+  }
+  EXPECT_EQ(std::u16string(stamp, kStampLength), u" \u00AB2038-01-19 01:05:09 PM\u00BB");
 }
 
 }  // namespace
