@@ -158,14 +158,7 @@ void CheckFromParts(FuzzInput& in) {
 }  // namespace quorvel::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  quorvel::fuzz::FuzzInput in(data, size);
-  while (!in.Empty()) {
-    switch (in.Range(0, 3)) {
-      case 0:
-      case 1: quorvel::fuzz::CheckFormat(in); break;
-      case 2: quorvel::fuzz::CheckFields(in); break;
-      default: quorvel::fuzz::CheckFromParts(in); break;
-    }
-  }
+  namespace fuzz = quorvel::fuzz;
+  fuzz::RunChecks(data, size, fuzz::CheckFormat, fuzz::CheckFields, fuzz::CheckFromParts);
   return 0;
 }

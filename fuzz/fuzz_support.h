@@ -87,6 +87,17 @@ inline std::string Show(std::u16string_view text) {
   return out + "\"";
 }
 
+// Runs checks drawn by the input until it is used up, the first of the three
+// twice as often as each of the others.
+inline void RunChecks(const uint8_t* data, size_t size, void (*main)(FuzzInput&),
+                      void (*second)(FuzzInput&), void (*third)(FuzzInput&)) {
+  FuzzInput in(data, size);
+  while (!in.Empty()) {
+    const int64_t pick = in.Range(0, 3);
+    (pick < 2 ? main : pick == 2 ? second : third)(in);
+  }
+}
+
 [[noreturn]] inline void Fail(const char* property, const std::string& detail) {
   std::fprintf(stderr, "\nbroken: %s\n%s\n", property, detail.c_str());
   std::abort();

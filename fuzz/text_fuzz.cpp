@@ -147,14 +147,7 @@ void CheckNumber(FuzzInput& in) {
 }  // namespace quorvel::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  quorvel::fuzz::FuzzInput in(data, size);
-  while (!in.Empty()) {
-    switch (in.Range(0, 3)) {
-      case 0:
-      case 1: quorvel::fuzz::CheckFind(in); break;
-      case 2: quorvel::fuzz::CheckPadLeft(in); break;
-      default: quorvel::fuzz::CheckNumber(in); break;
-    }
-  }
+  namespace fuzz = quorvel::fuzz;
+  fuzz::RunChecks(data, size, fuzz::CheckFind, fuzz::CheckPadLeft, fuzz::CheckNumber);
   return 0;
 }

@@ -1,93 +1,31 @@
 """End-to-end harness: drives quorvel.exe under Wine from outside, as a user would.
 
-Everything here runs on the Wine desktop that ``scripts/wine-env.sh start BUILD``
-made for one build folder (Xvfb + openbox + the folder's wineserver; ctest's
-``wine`` fixture does that). Standard library only.
+Everything runs on the Wine desktop that ``scripts/wine-env.sh start BUILD`` made for one
+build folder (ctest's ``wine`` fixture does that). Standard library only. A scenario is a
+method of a ``harness.QuorvelTestCase`` subclass, and the file ends with ``harness.main()``:
 
-Writing a scenario::
+    app = self.start_quorvel()            # hidden at start; stopped by pid after the test
+    self.start_other_app()                # focused: the hot key needs a focused Wine window
+    self.capture("hello")                 # X clipboard, then the entry at the list's bottom
+    self.hotkey()                         # Alt+`
+    self.wait_for(lambda: self.main_window()["foreground"], "shown")
+    self.key("Return")                    # xdotool key; send_input(chord) is SendInput
 
-    import harness
-
-    class CopyBack(harness.QuorvelTestCase):
-        def test_return_copies_the_selected_entry(self):
-            app = self.start_quorvel()            # hidden at start; stopped after the test
-            self.start_other_app()                # focused: the hot key needs a focused Wine window
-            self.set_clipboard("hello")           # X clipboard, via xclip
-            self.wait_for(lambda: self.list_items() == ["hello «...»"], "entry captured")
-            self.hotkey()                         # Alt+` shows Quorvel
-            self.wait_for(lambda: self.main_window()["foreground"], "shown")
-            self.key("Return")
-            ...
-
-    if __name__ == "__main__":
-        harness.main()
-
-Run one file by hand (``--own-desktop`` starts and stops a desktop around the run
-when no fixture did)::
+Run one file by hand (``--own-desktop`` starts and stops a desktop when no fixture did):
 
     python3 tests/e2e/test_smoke.py --build-dir build/windows \\
         --probe build/windows/tests/e2e/probe.exe --other-app build/windows/tests/e2e/other_app.exe \\
         [--quorvel build/windows/app/quorvel.exe] [--own-desktop] [unittest options]
 
-The same values may come from the environment: QUORVEL_BUILD_DIR, QUORVEL_EXE,
-QUORVEL_PROBE, QUORVEL_OTHER_APP, QUORVEL_CLIP_SOURCE, QUORVEL_HOSTILE, QUORVEL_PLANTED_DLL.
-
-API (methods of Session, which QuorvelTestCase is too; ``self.desktop`` is the Desktop underneath;
-a benchmark makes ``Session(Desktop(build_dir, workdir))`` itself):
-
-Programs (each started program is stopped by pid when the test ends):
-    start_quorvel(exe=None)             -> WineProcess; waits for its (hidden) window.
-                                           Skips the test when no quorvel.exe was given.
-    start_other_app(title="other app", *args, focus=True) -> WineProcess; waits for its window
-                                           and focuses it. args go to other_app.exe (see there).
-    focus_other_app(title="other app")  X focus and Windows foreground on it.
-    hot_key_from_behind()               Quorvel shown behind the other app: the hot key brings it to the front.
-    activate_x_window(title)            activates a window through the window manager (a click).
-    other_window(title) / other_text(title)  the other application's window state / typed text
-    other_keys(title)                   virtual-key codes of the key presses it received
-    x_focus_name()                      title of the X window that has the keyboard focus
-    x_icons(title)                      the icons a shown window offers the taskbar (_NET_WM_ICON):
-                                        [(width, height, [ARGB per pixel, rows top down])]
-    WineProcess.stop() / .wait(timeout) / .running() / .exit_code / .log (its output file)
-
-Looking from outside (probe.exe; each call about 0.15 s; dicts as probe prints them):
-    main_window()         {"found","visible","zoomed","foreground","enabled","rect",...}
-    list_state()          {"found","count","selected","items","visible"};  list_items() -> [str]
-    editor()              {"found","text","visible",...}  (the rich-edit child)
-    focus()               {"focus_class","focus_id","foreground",...}; focused_class() -> str
-    msgbox(wait_ms=0)     {"found","title","text","buttons","owner_hwnd"}
-    press_msgbox("yes"|"no"|"ok"|"cancel", wait_ms=3000)
-    requester(wait_ms=0)  {"found","title","message","text","sel","rect",...}
-    requester_set(text, wait_ms=3000);  requester_press("ok"|"return"|"escape"|"close")
-    quorvel_windows()     {"count","hwnds","pids","visible"}: every window titled quorvel
-    local_now()           datetime of the local clock as Windows programs read it
-    windows_clipboard()   the CF_UNICODETEXT a Windows program reads now (None if none)
-    set_windows_clipboard(text)  a Windows program (the probe) sets the clipboard; fails the test if it cannot
-    send_input(*chords)   SendInput from a Wine process ("alt+grave", "shift+F3")
-    probe(command, *args, **options)   any probe command; options become --name value
-
-Keys and the X side:
-    hotkey()              Alt+` (scan code 0x29 is the grave key on the US layout)
-    key(*chords)          xdotool key: "Return", "shift+Return", "alt+Delete", "ctrl+f", "F3"
-    type_ascii(text)      xdotool type; ASCII only (use the clipboard or requester_set otherwise)
-    set_clipboard(text, wait=True)  X clipboard via xclip; waits until Windows sees it
-                          (X "\\n" arrives as "\\r\\n")
-    x_clipboard()         xclip -o (None when nobody owns the clipboard)
-    screenshot(name)      PNG of the whole screen in the test's work folder
-
-Capture:
-    capture(text)         X clipboard, then waits for the text's line at the bottom of the list (returns it)
-    start_with_clipboard(text) -> (line, before, after): quorvel.exe started on that clipboard text
-    parse_line(line)      module function: (text, stamp datetime) of a list line; windows_text(text)
-
-Waiting:
-    wait_for(predicate, what, timeout=10, fail=True) -> the predicate's first truthy value;
-                          fails the test on timeout (or returns the last value with fail=False)
-    settle(seconds)       a plain pause, for "nothing must happen" checks
-
-Each test gets an empty work folder (BUILD/e2e-runs/<test id>/) holding the logs of the
-programs it started, probe outputs and screenshots; it is kept for inspection.
-Wine output always goes to files, never to a pipe read until EOF.
+or from the environment: QUORVEL_BUILD_DIR, QUORVEL_EXE, QUORVEL_PROBE, QUORVEL_OTHER_APP,
+QUORVEL_CLIP_SOURCE, QUORVEL_HOSTILE, QUORVEL_PLANTED_DLL. A benchmark makes
+``Session(Desktop(build_dir, workdir))`` itself. The looks from outside (main_window,
+list_state, editor, focus, msgbox, requester, quorvel_windows, ...) return the probe's JSON
+as dicts (about 0.15 s each; ``probe.exe help`` lists the commands). set_clipboard waits until
+Windows sees the text (X "\\n" arrives as "\\r\\n"); wait_for fails the test on timeout unless
+fail=False. Each test gets an empty work folder (BUILD/e2e-runs/<test id>/) that keeps its
+programs' logs, probe outputs and screenshots. Wine output always goes to files, never to a
+pipe read until EOF.
 """
 
 import argparse

@@ -27,7 +27,7 @@ struct NullBench {
   static std::string Error() { return {}; }
   void HoldClipboard(bool held) { platform.HoldClipboard(held); }
   void CopyText(std::u16string_view text) { platform.CopyText(text); }
-  void EmptyClipboard() { platform.CopyImage(); }
+  void CopyImage() { platform.CopyImage(); }
   void PressKey(int32_t shortcut) { platform.PressKey(shortcut); }
   void PressHotKey() { platform.PressHotKey(); }
   void RequestClose() { platform.RequestClose(); }
@@ -202,8 +202,8 @@ TYPED_TEST(PlatformContract, ClipboardTextsAndABusyOrEmptyClipboard) {
   this->bench.HoldClipboard(false);
   EXPECT_CALL_IS(p.ClipboardReadText(text, sequence), true);
   EXPECT_EQ(text, u"before");
-  // Emptied by another program: read, with no text, and a new number.
-  this->bench.EmptyClipboard();
+  // An image alone from another program: read, with no text, and a new number.
+  this->bench.CopyImage();
   text = u"stale";
   const uint32_t before = sequence;
   EXPECT_CALL_IS(p.ClipboardReadText(text, sequence), true);
@@ -262,6 +262,7 @@ TYPED_TEST(PlatformContract, PostsKeysTheHotKeyAndTheCloseBoxGiveTheirMessageThe
   seen = this->NextUntil(EventCloseRequest);
   EXPECT_TRUE(this->Ends(seen, NullPlatform::kMessageClose, EventCloseRequest));
   EXPECT_EQ(std::count(seen.begin(), seen.end(), EventMenuCommand), 0) << "from the hot key";
+  EXPECT_EQ(p.CurrentEventItem(), 0) << "the closing window's number";
   EXPECT_NE(p.WindowHandle(0), 0u) << "the window stays";
   // Hidden, the window is not in front, and keys do not reach it.
   p.WindowSetHidden(0, 1);

@@ -6,11 +6,8 @@
 #include <cstring>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "app/application.h"
 #include "ui/win32_clipboard.h"
-#include "ui/win32_platform.h"
 #include "win32/win32_bench.h"
 
 namespace quorvel {
@@ -55,25 +52,6 @@ TEST(ClipboardText, BlockWithoutZeroIsBoundedBySize) {
   ASSERT_TRUE(PutRawBlock(CF_UNICODETEXT, even, sizeof(even)));
   const std::u16string evenRead = ClipboardGetText();
   EXPECT_TRUE(evenRead == u"xyzw" || evenRead == u"xyz") << "read " << evenRead.size();
-}
-
-TEST(ClipboardText, ImageOnlyClipboardReadsEmpty) {
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(header);
-  header.biWidth = 2;
-  header.biHeight = 2;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
-  unsigned char dib[sizeof(header) + 16] = {};
-  std::memcpy(dib, &header, sizeof(header));
-  std::memset(dib + sizeof(header), 0x7f, 16);
-  ASSERT_TRUE(PutRawBlock(CF_DIB, dib, sizeof(dib)));
-  EXPECT_EQ(ClipboardGetText(), u"");
-  // Writing text replaces the image.
-  ASSERT_NE(ClipboardSetText(u"after image"), 0);
-  EXPECT_EQ(ClipboardGetText(), u"after image");
-  EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIB));
 }
 
 // Puts a text on the clipboard together with a block of another, registered
@@ -145,8 +123,10 @@ TEST(ClipboardText, ContentMarkedPrivateReadsAsNoText) {
   EXPECT_EQ(ClipboardGetText(), u"withheld");
 }
 
-TEST(ClipboardText, WritesAreOwnedByTheProgramsWindow) {
+TEST(ClipboardText, WritesReplaceAnImageAndAreOwnedByTheProgramsWindow) {
+  Win32Bench::CopyImage();
   ASSERT_NE(ClipboardSetText(u"owned"), 0);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIB));
   EXPECT_NE(ClipboardWindow(), nullptr);
   EXPECT_EQ(GetClipboardOwner(), ClipboardWindow());
   EXPECT_EQ(ClipboardGetText(), u"owned");
@@ -194,20 +174,6 @@ TEST(ClipboardWatch, AsksAgainAfterTheRecheckWithoutMessages) {
   Sleep(kClipboardRecheckMs + 50);  // no message is handled meanwhile
   EXPECT_EQ(ClipboardWatchedSequenceNumber(), GetClipboardSequenceNumber());
   EXPECT_NE(ClipboardWatchedSequenceNumber(), first);
-  ClipboardWatchEnd();
-}
-
-TEST(ClipboardWatch, AReadUpdatesTheNumberKept) {
-  ClipboardWatchEnd();
-  (void)ClipboardWatchedSequenceNumber();
-  ChangeElsewhere(u"read before the notification");
-  std::u16string text;
-  uint32_t sequence = 0;
-  ASSERT_TRUE(ClipboardReadText(text, &sequence));
-  EXPECT_EQ(text, u"read before the notification");
-  EXPECT_EQ(sequence, GetClipboardSequenceNumber());
-  // No message handled, no recheck due: the number kept is the one of the read.
-  EXPECT_EQ(ClipboardWatchedSequenceNumber(), sequence);
   ClipboardWatchEnd();
 }
 
@@ -317,34 +283,6 @@ TEST(ClipboardRead, TheEndDoesNotWaitForAnOwnerThatNeverRenders) {
   EXPECT_LT(PumpUntil([] { return ClipboardSetText(u"after") != 0; }, 5000), 5000u);
   EXPECT_EQ(ClipboardGetText(), u"after");
   ClipboardWatchEnd();
-}
-
-// The application on the Win32 platform: Return on a middle entry puts its
-// text on the clipboard, and the capture step of the same turn moves it.
-TEST(ClipboardWatch, AnEntryCopiedBackMovesInTheSameTurn) {
-  Application app(Win32Platform());
-  ASSERT_TRUE(app.Start());
-  auto texts = [&] {
-    std::vector<std::u16string> out;
-    for (size_t i = 0; i < app.State().history.Size(); ++i) {
-      out.push_back(app.State().history.At(i).text());
-    }
-    return out;
-  };
-  for (const char16_t* text : {u"first", u"middle", u"last"}) {
-    const size_t before = app.State().history.Size();
-    ChangeElsewhere(text);
-    PumpUntil([&] { return app.Turn() && app.State().history.Size() > before; }, 2000);
-  }
-  ASSERT_EQ(texts(), (std::vector<std::u16string>{u"first", u"middle", u"last"}));
-  Win32Platform().GadgetSetState(kListView, 1);
-  // One turn's command and capture step, as Turn runs them.
-  app.RunCommand(kItemCopy);
-  app.CaptureClipboard();
-  EXPECT_EQ(texts(), (std::vector<std::u16string>{u"first", u"last", u"middle"}));
-  EXPECT_EQ(Win32Platform().GadgetItemText(kListView, 2).substr(0, 6), u"middle");
-  EXPECT_EQ(GetClipboardOwner(), ClipboardWindow());
-  app.Shutdown();
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Event retrieval under Wine: waiting, posted events (also from a
 // worker thread and under suppression) and forged ones, the accelerator table,
-// the close request of a numbered window, what other threads may not send a
-// window, and Tab focus stepping.
+// what other threads may not send a window, and Tab focus stepping.
 #include "ui/win32_events.h"
 
 #include <gtest/gtest.h>
@@ -259,20 +258,6 @@ TEST_F(EventsTest, ShortcutRowsAreBuiltIntoTheWindowsAcceleratorTable) {
     EXPECT_EQ(rows[i].key, expected[i].key) << i;
     EXPECT_EQ(rows[i].cmd, expected[i].cmd) << i;
   }
-}
-
-TEST_F(EventsTest, ACloseRequestIsAnEventAndTheWindowStays) {
-  WindowOpen(3, 0, 0, 200, 100, u"three", 0x10000000);
-  HWND window = WindowHandle(3);
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  const std::vector<int64_t> seen = NextUntil(EventCloseRequest);
-  ASSERT_GE(seen.size(), 2u);
-  EXPECT_EQ(seen[seen.size() - 2], WM_CLOSE);
-  EXPECT_EQ(seen.back(), EventCloseRequest);
-  EXPECT_EQ(CurrentEventGadget(), 3);
-  EXPECT_EQ(CurrentEventWindow(), 3);
-  EXPECT_TRUE(IsWindow(window));
-  EXPECT_EQ(WindowHandle(3), window);
 }
 
 class TabTest : public EventsTest {

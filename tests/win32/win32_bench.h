@@ -1,5 +1,5 @@
 // The desktop around the Win32 platform in tests: another program's hands on
-// the clipboard (holding it open, writing it, emptying it) and the user's keys.
+// the clipboard (holding it open, writing text or an image) and the user's keys.
 #pragma once
 
 #include <windows.h>
@@ -158,7 +158,12 @@ struct Win32Bench {
   static void CopyText(std::u16string_view text) {
     EXPECT_TRUE(ClipboardPutElsewhere({{CF_UNICODETEXT, TextBytes(text)}}));
   }
-  static void EmptyClipboard() { EXPECT_TRUE(ClipboardPutElsewhere({})); }
+  // An image and no text: a 2 by 2 bitmap of 32 bits per pixel.
+  static void CopyImage() {
+    BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 2, 2, 1, 32, BI_RGB, 16, 0, 0, 0, 0};
+    std::string dib(reinterpret_cast<const char*>(&header), sizeof(header));
+    EXPECT_TRUE(ClipboardPutElsewhere({{CF_DIB, dib + std::string(16, '\x7f')}}));
+  }
   static void PressKey(int32_t shortcut) { PressShortcut(shortcut); }
   static void PressHotKey() {
     PressShortcut(ShortcutAlt | static_cast<int32_t>(MapVirtualKeyW(0x29, 1)));
