@@ -35,39 +35,25 @@ TEST_F(Find, StepsForwardAndBackWithoutWrapping) {
   EXPECT_EQ(app.State().searchText, u"APP");
 }
 
-TEST_F(Find, CtrlFAlwaysStartsAtTheTop) {
+// Ctrl+F selects the first matching line from the top, whatever was selected,
+// or keeps the selection; a line matches with its stamp, across the seam.
+TEST_F(Find, CtrlFSelectsTheFirstMatchingLineFromTheTop) {
   StartWithFruit();
-  platform.GadgetSetState(kListView, 2);
-  Search(u"a");
-  EXPECT_EQ(platform.ListSelection(), 0);
-}
-
-TEST_F(Find, NoMatchKeepsTheSelection) {
-  StartWithFruit();
-  platform.GadgetSetState(kListView, 1);
-  Search(u"cherry");
-  EXPECT_EQ(platform.ListSelection(), 1);
+  const struct {
+    int64_t before;
+    const char16_t* search;
+    int64_t after;
+  } cases[] = {
+      {2, u"a", 0},       {1, u"cherry", 1}, {0, u"2024", 1},
+      {1, u"am", 0},  // only apple was captured in the morning
+      {0, u"pm\u00BB", 1}, {0, u"BANANA \u00AB2024", 1}, {1, u"apple \u00AB2023", 0},
+  };
+  for (const auto& c : cases) {
+    platform.GadgetSetState(kListView, c.before);
+    Search(c.search);
+    EXPECT_EQ(platform.ListSelection(), c.after) << ::testing::PrintToString(std::u16string(c.search));
+  }
   EXPECT_TRUE(platform.MessageCalls().empty());
-}
-
-TEST_F(Find, ASearchCanMatchTheStamps) {
-  StartWithFruit();
-  Search(u"2024");
-  EXPECT_EQ(platform.ListSelection(), 1);
-  Search(u"am");  // only apple was captured in the morning
-  EXPECT_EQ(platform.ListSelection(), 0);
-  Press(KeyF3);
-  EXPECT_EQ(platform.ListSelection(), 0);
-  Search(u"pm\u00BB");
-  EXPECT_EQ(platform.ListSelection(), 1);
-}
-
-TEST_F(Find, MatchesAcrossTheSeamOfTextAndStamp) {
-  StartWithFruit();
-  Search(u"BANANA \u00AB2024");
-  EXPECT_EQ(platform.ListSelection(), 1);
-  Search(u"apple \u00AB2023");
-  EXPECT_EQ(platform.ListSelection(), 0);
   Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 0) << "pineapple was stamped in 2024";
 }
@@ -90,8 +76,12 @@ TEST_F(Find, SearchesTheWholeTextOfAnEntryWhoseLineIsCut) {
   EXPECT_EQ(platform.ListSelection(), 1);
 }
 
-TEST_F(Find, ACancelledPromptEmptiesTheSearchAndF3DoesNothing) {
+TEST_F(Find, F3BeforeAnySearchOrAfterACancelledPromptDoesNothing) {
   StartWithFruit();
+  platform.GadgetSetState(kListView, 1);
+  Press(KeyF3);
+  EXPECT_EQ(platform.ListSelection(), 1);
+  EXPECT_TRUE(platform.InputCalls().empty());
   Search(u"apple");
   platform.GadgetSetState(kListView, 1);
   Press(ShortcutControl | 'F');  // no answer scripted: cancelled
@@ -99,14 +89,6 @@ TEST_F(Find, ACancelledPromptEmptiesTheSearchAndF3DoesNothing) {
   Press(KeyF3);
   Press(ShortcutShift | KeyF3);
   EXPECT_EQ(platform.ListSelection(), 1);
-}
-
-TEST_F(Find, F3BeforeAnySearchDoesNothing) {
-  StartWithFruit();
-  platform.GadgetSetState(kListView, 1);
-  Press(KeyF3);
-  EXPECT_EQ(platform.ListSelection(), 1);
-  EXPECT_TRUE(platform.InputCalls().empty());
 }
 
 TEST_F(Find, WithNothingSelectedF3StartsAtTheTopAndShiftF3FindsNothing) {

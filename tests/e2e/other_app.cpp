@@ -3,10 +3,6 @@
 // NOTE: under Wine a global hot key fires only while some Wine window has the
 // X keyboard focus, so a hidden Quorvel needs this window in front of it.
 //   other_app.exe [--title T]          default "other app"; class "QuorvelOtherApp"
-//   ... --message-box TEXT             then asks TEXT (Yes/No) with the layer's
-//                                      MessageDialog; exit code is the answer
-//   ... --input-box [--result FILE]    then runs the layer's InputDialog; exit
-//                                      code 0, the answer in FILE as UTF-8
 //   ... --hotkey [--hidden]            registers Alt+` (as Quorvel does) and counts
 //                                      its presses in the edit field ("hotkey N")
 // Keys typed into it land in the edit field, where a probe can read them back;
@@ -14,11 +10,7 @@
 // a hidden STATIC child (so a key that another program took can be told apart).
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-
-#include "ui/win32_requester.h"
 
 namespace {
 
@@ -69,11 +61,8 @@ LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 struct Options {
   std::wstring title = L"other app";
-  std::wstring messageBox;
-  bool inputBox = false;
   bool hotKey = false;
   bool hidden = false;
-  std::wstring result;
 };
 
 Options ParseOptions() {
@@ -81,42 +70,15 @@ Options ParseOptions() {
   for (int i = 1; i < __argc; ++i) {
     const std::wstring arg = __wargv[i];
     const bool hasValue = i + 1 < __argc;
-    if (arg == L"--input-box") {
-      o.inputBox = true;
-    } else if (arg == L"--hotkey") {
+    if (arg == L"--hotkey") {
       o.hotKey = true;
     } else if (arg == L"--hidden") {
       o.hidden = true;
     } else if (hasValue && arg == L"--title") {
       o.title = __wargv[++i];
-    } else if (hasValue && arg == L"--message-box") {
-      o.messageBox = __wargv[++i];
-    } else if (hasValue && arg == L"--result") {
-      o.result = __wargv[++i];
     }
   }
   return o;
-}
-
-std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-
-void WriteUtf8(const std::wstring& path, const std::u16string& text) {
-  std::wstring file = path;
-  if (!file.empty() && file[0] == L'/') {
-    file = L"Z:" + file;
-    for (wchar_t& c : file) {
-      if (c == L'/') c = L'\\';
-    }
-  }
-  const std::wstring wide(text.begin(), text.end());
-  std::string bytes(wide.size() * 4, '\0');
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                    bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
-  bytes.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  if (FILE* out = _wfopen(file.c_str(), L"wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
-  }
 }
 
 }  // namespace
@@ -141,18 +103,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!options.hidden) {
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
-  }
-  if (!options.messageBox.empty()) {
-    const int64_t answer =
-        quorvel::MessageDialog(u"other app", U16(options.messageBox), MB_YESNO | MB_ICONWARNING);
-    DestroyWindow(window);
-    return static_cast<int>(answer);
-  }
-  if (options.inputBox) {
-    const std::u16string answer = quorvel::InputDialog(u"find", u"Look for:", u"");
-    if (!options.result.empty()) WriteUtf8(options.result, answer);
-    DestroyWindow(window);
-    return 0;
   }
   MSG msg;
   std::wstring keyLog;

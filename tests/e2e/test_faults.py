@@ -1,6 +1,5 @@
 """Hostile clipboards and bad timing: a clipboard held open while it changes, a
-text block without its zero, a 100 MB text, a flood of texts, the hot key
-taken by another program, and the exit question left open while texts arrive."""
+100 MB text, and a flood of texts."""
 
 import re
 import time
@@ -49,13 +48,6 @@ class Faults(harness.QuorvelTestCase):
         print("captured %.2f s after release" % (time.monotonic() - released))
         self.assertEqual(self.texts(), ["before", "second"])
 
-    def test_a_block_without_zero_is_read_to_its_end_and_no_further(self):
-        self.start_quorvel()
-        self.run_source("nozero", "abcdef")
-        # NOTE: Windows hands out the block as it was set; Wine takes its last
-        # character for the terminator and returns "abcde".
-        self.wait_for(lambda: self.texts() in (["abcdef"], ["abcde"]), "the text of the block")
-
     def hot_key_round_trip(self):
         """Seconds from the hot key to the window shown, and from the next to it hidden."""
         started = time.monotonic()
@@ -101,31 +93,6 @@ class Faults(harness.QuorvelTestCase):
         numbers = [int(t.split()[1]) for t in texts]
         self.assertEqual(numbers, sorted(set(numbers)), "captured in order, each once")
         print("captured %d of 10000 texts set back to back" % len(texts))
-        self.assertTrue(app.running())
-
-    def test_the_hot_key_held_by_another_program(self):
-        self.desktop.start(harness.Config.other_app, "--title", "holder", "--hotkey", "--hidden")
-        self.wait_for(lambda: self.other_window("holder")["found"], "the program holding the hot key")
-        app = self.desktop.start(harness.Config.quorvel, name="quorvel")
-        box = self.wait_for(lambda: (lambda b: b.get("found") and b)(self.msgbox()), "the error", 20)
-        self.assertEqual(box["text"], "Cannot register hotkey.")
-        self.press_msgbox("ok")
-        self.assertEqual(app.wait(15), 0)
-
-    def test_exit_question_answered_no_while_texts_arrive(self):
-        app = self.start_quorvel()
-        self.set_windows_clipboard("first")
-        self.wait_for(lambda: self.texts() == ["first"], "the first text")
-        self.desktop.probe("close", title=harness.QUORVEL_TITLE, cls=harness.QUORVEL_CLASS)
-        self.wait_for(lambda: self.msgbox().get("found"), "the exit question")
-        source = self.clip_source("flood", 200, "during")
-        self.assertEqual(source.wait(120), 0)
-        self.press_msgbox("no")
-        self.wait_for(lambda: self.texts()[-1:] == ["during 199"], "the text set while asking")
-        texts = self.texts()
-        self.assertEqual(texts[0], "first")
-        numbers = [int(t.split()[1]) for t in texts[1:]]
-        self.assertEqual(numbers, sorted(set(numbers)))
         self.assertTrue(app.running())
 
 

@@ -1,7 +1,7 @@
 """A hostile desktop: other programs forge the posting message, send and post
 messages with pointer-like parameters to every window of quorvel.exe, set the
 window properties and window longs it keeps, flood the clipboard with large
-texts, mark texts private with malformed markers, and plant libraries beside a
+texts, mark texts private with well-formed and malformed markers, and plant libraries beside a
 copy of the program. After each attack Quorvel still runs, its list is what it
 was, and the hot key still shows the window."""
 
@@ -22,10 +22,16 @@ MESSAGE_ATTACKS = [
     ("posting:", "watch:"),
     ("props:pointers", "props:numbers", "props:longs"),
 ]
-# Sizes of a "CanIncludeInClipboardHistory" block that say nothing readable, and
-# the one that says "not in histories": each must keep its text out.
+# Markers another program sets with a text (format, block in hex, whether the
+# text stays out). A "CanIncludeInClipboardHistory" block that says nothing
+# readable counts as private, as "not in histories" does; the cloud marker
+# says nothing about histories.
 # NOTE: Wine hands readers a block of one byte for the one set with no bytes.
-MALFORMED_MARKERS = ["empty", "01", "0000", "010000", "00000000"]
+INCLUDE = "CanIncludeInClipboardHistory"
+PRIVACY_MARKERS = [(INCLUDE, data, True) for data in ("empty", "01", "0000", "010000", "00000000")]
+PRIVACY_MARKERS += [("ExcludeClipboardContentFromMonitorProcessing", "00", True),
+                    ("Clipboard Viewer Ignore", "00", True), (INCLUDE, "01000000", False),
+                    ("CanUploadToCloudClipboard", "00000000", False)]
 PLANTED_NAMES = ["dwmapi.dll", "msftedit.dll", "uxtheme.dll"]
 IDOK, IDYES, IDNO = 1, 6, 7
 FIND_OK = 1000
@@ -211,19 +217,22 @@ class Hostile(harness.QuorvelTestCase):
         self.assert_unharmed(app, items, "the clipboard flood")
         self.set_windows_clipboard("")  # frees the clipboard of the large text
 
-    def test_malformed_privacy_markers_keep_the_text_out(self):
-        # NOTE: a marker too short to read counts as private (fail closed).
+    def test_privacy_markers_keep_the_text_out(self):
         app, _ = self.start_with_history()
-        for i, data in enumerate(MALFORMED_MARKERS):
-            with self.subTest(marker=data):
-                secret = "pa55word %d" % i
-                self.run_source("marked", "CanIncludeInClipboardHistory", data, secret)
-                self.wait_for(lambda: self.windows_clipboard() == secret, "the marked text set")
+        for i, (marker, data, secret) in enumerate(PRIVACY_MARKERS):
+            with self.subTest(marker=marker, data=data):
+                text = "pa55word %d" % i
+                self.run_source("marked", marker, data, text)
+                self.wait_for(lambda: self.windows_clipboard() == text, "the marked text set")
+                if not secret:
+                    self.captured(text, "%s=%s recorded" % (marker, data))
                 # A later plain text shows the program has looked at the clipboard since.
                 self.set_windows_clipboard("after %d" % i)
-                self.captured("after %d" % i, "the text after the marker %s" % data)
-                self.assertNotIn(secret, self.texts())
-        self.assert_unharmed(app, self.list_items(), "the malformed markers")
+                self.captured("after %d" % i, "the text after %s=%s" % (marker, data))
+                self.assertEqual(text in self.texts(), not secret, self.texts())
+        texts = self.texts()
+        self.assertEqual(len(texts), len(set(texts)), "every text once: %s" % texts)
+        self.assert_unharmed(app, self.list_items(), "the privacy markers")
 
     # Another program's clipboard storm and clipboard owners that stall ------
 

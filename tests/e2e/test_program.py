@@ -93,24 +93,6 @@ class Program(harness.QuorvelTestCase):
         self.assertEqual(self.texts(), ["on the clipboard at start"] + added)
         self.assertEqual(self.list_state()["selected"], 0, "capturing leaves the selection")
 
-    def test_a_recopied_text_moves_to_the_bottom_with_its_first_stamp(self):
-        self.start_quorvel()
-        lines = {text: self.capture(text) for text in ("one", "two", "three")}
-        # Let the clock pass the first stamp, so that a new stamp would show.
-        first = parse_line(lines["one"])[1]
-        self.wait_for(lambda: self.local_now() > first, "the clock to move on")
-
-        self.set_clipboard("one")
-        self.wait_for(lambda: self.texts() == ["two", "three", "one"], "one moved to the bottom")
-        self.assertEqual(self.list_items(), [lines["two"], lines["three"], lines["one"]])
-
-        self.set_clipboard("two")
-        self.wait_for(lambda: self.texts() == ["three", "one", "two"], "two moved to the bottom")
-        # The last text copied again changes nothing.
-        self.set_clipboard("two")
-        self.settle(1.0)
-        self.assertEqual(self.list_items(), [lines["three"], lines["one"], lines["two"]])
-
     # Hot key --------------------------------------------------------------------
 
     def test_hot_key_shows_and_hides_the_window_over_another_program(self):
@@ -173,20 +155,6 @@ class Program(harness.QuorvelTestCase):
         # The hot key still works after the question.
         self.focus_other_app()
         self.show_with_hot_key()
-
-    def test_alt_f4_answered_yes_ends_with_exit_code_0(self):
-        app = self.start_quorvel()
-        self.start_other_app()
-        window = self.show_with_hot_key()
-        self.key("alt+F4")
-        box = self.msgbox(wait_ms=5000)
-        self.assertTrue(box["found"], box)
-        self.assertEqual((box["title"], box["text"]),
-                         ("Really exit?", "Are you sure you wish to exit?"))
-        self.assertEqual(box["owner_hwnd"], window["hwnd"], "the shown window owns the question")
-        self.assertEqual(self.press_msgbox("yes")["rc"], 0)
-        self.assertEqual(app.wait(15), 0)
-        self.assertEqual(self.quorvel_windows()["count"], 0)
 
     # A second copy ------------------------------------------------------------------
 

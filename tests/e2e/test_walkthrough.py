@@ -322,7 +322,9 @@ class Walkthrough(harness.QuorvelTestCase):
 
         # Yes ends the program with exit code 0; the clipboard keeps its text.
         self.key("alt+F4")
-        self.assertTrue(self.msgbox(wait_ms=5000)["found"])
+        box = self.msgbox(wait_ms=5000)
+        self.assertTrue(box["found"], box)
+        self.assertEqual(box["owner_hwnd"], self.main_window()["hwnd"], "the shown window owns it")
         self.assertEqual(self.press_msgbox("yes")["rc"], 0)
         self.assertEqual(app.wait(15), 0)
         self.assertEqual(self.quorvel_windows()["count"], 0)
