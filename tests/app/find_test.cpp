@@ -51,7 +51,8 @@ TEST_F(Find, CtrlFSelectsTheFirstMatchingLineFromTheTop) {
   for (const auto& c : cases) {
     platform.GadgetSetState(kListView, c.before);
     Search(c.search);
-    EXPECT_EQ(platform.ListSelection(), c.after) << ::testing::PrintToString(std::u16string(c.search));
+    EXPECT_EQ(platform.ListSelection(), c.after)
+        << ::testing::PrintToString(std::u16string(c.search));
   }
   EXPECT_TRUE(platform.MessageCalls().empty());
   Press(KeyF3);

@@ -45,12 +45,7 @@ HWND MakeParent(bool numbered) {
   return parent;
 }
 
-std::u16string TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return FromWide(text);
-}
+std::u16string TextOf(HWND window) { return FromWide(WindowText(window)); }
 
 // The editor's text as EM_GETTEXTEX gives it: a line end as a lone CR.
 std::u16string TextExOf(HWND editor) {
@@ -71,12 +66,6 @@ void KeyDownWith(HWND control, int modifier, WPARAM key) {
   SendMessageW(control, WM_KEYDOWN, key, 1);
   state[modifier] = 0;
   SetKeyboardState(state);
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
 }
 
 HWND Handle(int64_t created) { return reinterpret_cast<HWND>(static_cast<intptr_t>(created)); }

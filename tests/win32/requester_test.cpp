@@ -9,25 +9,13 @@
 #include <thread>
 
 #include "ui/win32_requester.h"
+#include "win32/win32_bench.h"
 
 namespace quorvel {
 namespace {
 
 constexpr int kEntryId = 10;
 constexpr int kOkId = 1000;
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
 
 // A visible top-level window of this process with the given class, or null.
 HWND FindOwnWindow(const wchar_t* className) {
@@ -212,13 +200,13 @@ TEST_F(InputRequester, ShowsTextsDefaultCaretAndGeometry) {
   DWORD selStart = 99, selEnd = 99;
   bool entryFocused = false;
   Driver driver(L"InputRequester", kOkId, [&](HWND dialog) {
-    title = TextOf(dialog);
+    title = WindowText(dialog);
     GetWindowRect(dialog, &outer);
     HWND entry = GetDlgItem(dialog, kEntryId);
-    entryText = TextOf(entry);
-    button = TextOf(GetDlgItem(dialog, kOkId));
+    entryText = WindowText(entry);
+    button = WindowText(GetDlgItem(dialog, kOkId));
     HWND child = GetWindow(dialog, GW_CHILD);
-    if (child && ClassOf(child) == L"Static") message = TextOf(child);
+    if (child && ClassOf(child) == L"Static") message = WindowText(child);
     SendMessageW(entry, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
                  reinterpret_cast<LPARAM>(&selEnd));
     GUITHREADINFO info{};
@@ -331,7 +319,7 @@ TEST_F(MessageRequester, ReturnsTheButtonAndHasTheRightOwner) {
     plainEnabled = IsWindowEnabled(plain) != FALSE;
     HWND child = nullptr;
     while ((child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr) {
-      if (!TextOf(child).empty()) text = TextOf(child);
+      if (!WindowText(child).empty()) text = WindowText(child);
     }
     SendMessageW(GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
   });

@@ -28,6 +28,19 @@ inline std::string Win32Error(const char* call) {
   return std::string(call) + " failed, GetLastError " + std::to_string(GetLastError());
 }
 
+inline std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+inline std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 // Answers the messages other threads send this one until done() holds.
 template <typename Done>
 void AnswerSentUntil(Done done) {

@@ -13,6 +13,7 @@
 #include "ui/win32_events.h"
 #include "ui/win32_layer.h"
 #include "ui/win32_post.h"
+#include "win32/win32_bench.h"
 
 namespace quorvel {
 namespace {
@@ -61,12 +62,6 @@ class WindowTest : public testing::Test {
     return nullptr;
   }
 
-  static std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-  }
-
   static intptr_t WindowIdProperty(HWND window) {
     return reinterpret_cast<intptr_t>(GetPropW(window, L"QV_WindowID"));
   }
@@ -88,24 +83,12 @@ TEST_F(WindowTest, TheApplicationsWindowOpensInvisibleMaximisedAndNumbered) {
   ASSERT_NE(created, nullptr);
   EXPECT_EQ(static_cast<DWORD>(created->style), 0x01000000u);
   EXPECT_EQ(created->exStyle, 0u);
-  wchar_t title[32] = {};
-  GetWindowTextW(window, title, 32);
-  EXPECT_STREQ(title, L"quorvel");
+  EXPECT_EQ(WindowText(window), L"quorvel");
   // NOTE: the system gives an overlapped window WS_CAPTION and WS_CLIPSIBLINGS
   // of its own (observed under Wine: style 0x05C00000, extended style
   // WS_EX_WINDOWEDGE), so the style read back is not the one passed; the hook
   // above sees what CreateWindowExW was given.
   EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & WS_MAXIMIZE, WS_MAXIMIZE);
-}
-
-TEST_F(WindowTest, PlacementAndVisibilityFlagsAloneGetACaption) {
-  WindowOpen(2, 10, 10, 200, 100, u"a", 0x10000000);
-  WindowOpen(3, 10, 10, 200, 100, u"b", 0x10000001);
-  WindowOpen(4, 10, 10, 200, 100, u"c", 0x10080000);  // WS_SYSMENU: no caption added
-  ASSERT_NE(Created(L"WindowClass_2"), nullptr);
-  EXPECT_EQ(static_cast<DWORD>(Created(L"WindowClass_2")->style), 0x00C00000u);
-  EXPECT_EQ(static_cast<DWORD>(Created(L"WindowClass_3")->style), 0x00C00000u);
-  EXPECT_EQ(static_cast<DWORD>(Created(L"WindowClass_4")->style), 0x00080000u);
 }
 
 TEST_F(WindowTest, ToolWindowFlagGivesTheToolWindowExtendedStyle) {
