@@ -55,6 +55,7 @@ TEST_F(Find, CtrlFSelectsTheFirstMatchingLineFromTheTop) {
         << ::testing::PrintToString(std::u16string(c.search));
   }
   EXPECT_TRUE(platform.MessageCalls().empty());
+  EXPECT_EQ(platform.InputCalls().back().text, u"") << "the last search is not offered";
   Press(KeyF3);
   EXPECT_EQ(platform.ListSelection(), 0) << "pineapple was stamped in 2024";
 }

@@ -118,6 +118,9 @@ class Walkthrough(harness.QuorvelTestCase):
         self.assertEqual(self.windows_clipboard(), "Grüße aus München")
 
     def test_append_delete_and_clear(self):
+        # The keys reach their commands on the real program; what the commands do in
+        # every case (stamps, no selection, a deleted text still on the clipboard, an
+        # empty history) is for tests/app/commands_test.cpp.
         self.start_quorvel()
         self.start_other_app()
         self.capture("Zoë Müller")
@@ -125,52 +128,27 @@ class Walkthrough(harness.QuorvelTestCase):
         self.show()
 
         # Shift+Return: the clipboard text, then the entry, with nothing between;
-        # captured as a new entry with the current time.
+        # captured as a new entry.
         self.select("Home", index=0)
-        before = self.local_now()
         self.key("shift+Return")
         joined = "Thanks, Zoë Müller"
         self.wait_for(lambda: self.windows_clipboard() == joined, "the joined text on the clipboard")
         self.wait_texts(["Zoë Müller", "Thanks, ", joined], "the joined text captured")
-        stamp = parse_line(self.list_items()[-1])[1]
-        self.assertTrue(before <= stamp <= self.local_now(), "stamped now: %s" % stamp)
         self.assertEqual(self.selected(), 0, "the selection stays on its entry")
 
-        # Shift+Delete removes the selected entry, and with it the selection; then
-        # there is nothing for it to delete.
+        # Shift+Delete removes the selected entry, and with it the selection.
         self.key("shift+Delete")
         self.wait_texts(["Thanks, ", joined], "the selected entry deleted")
         self.assertEqual(self.selected(), -1)
-        self.key("shift+Delete")
-        self.assert_unchanged("the list after Shift+Delete without a selection", self.texts,
-                              ["Thanks, ", joined])
-
-        # Deleting the entry whose text is still on the clipboard: it stays away,
-        # and comes back only once some other text was copied in between.
-        self.select("Home", "End", index=1)
-        self.key("shift+Delete")
-        self.wait_texts(["Thanks, "], "the clipboard's own entry deleted")
-        self.assert_unchanged("the list with the deleted text still on the clipboard",
-                              self.texts, ["Thanks, "], seconds=1.5)
-        self.assertEqual(self.windows_clipboard(), joined)
-        self.capture("Room 4.12, 10:30")
-        self.capture(joined)
-        self.wait_texts(["Thanks, ", "Room 4.12, 10:30", joined], "the deleted text back as new")
 
         # Alt+Delete clears everything without asking; the clipboard keeps its text
         # and it is not captured again.
         self.key("alt+Delete")
         self.wait_for(lambda: self.list_state().get("count") == 0, "the history cleared")
         self.assertFalse(self.msgbox()["found"], "nothing asked")
-        self.key("alt+Delete")
         self.assert_unchanged("an empty history after Alt+Delete", lambda: self.list_state()["count"], 0)
         self.assertEqual(self.windows_clipboard(), joined)
         self.assertTrue(self.main_window()["visible"])
-
-        # The next new text is the only entry, and selected.
-        self.capture("Ниже — новый текст")
-        state = self.list_state()
-        self.assertEqual((state["count"], state["selected"]), (1, 0), state)
 
     def test_preview_survives_hiding_and_goes_back_to_the_list(self):
         self.start_quorvel()
@@ -215,14 +193,6 @@ class Walkthrough(harness.QuorvelTestCase):
         self.assertEqual(self.focused_class(), "ListBox")
         self.assertEqual(self.selected(), 1)
 
-        # Without a selection there is nothing to preview.
-        self.key("shift+Delete")
-        self.wait_texts(["Short note", "copied during the preview"], "the previewed entry deleted")
-        self.key("alt+Return")
-        self.assert_unchanged("the list after Alt+Return without a selection",
-                              lambda: self.list_state()["visible"], True)
-        self.assertFalse(self.editor()["visible"])
-
     def test_find_steps_through_matches_ignoring_case(self):
         self.start_quorvel()
         self.start_other_app()
@@ -247,38 +217,13 @@ class Walkthrough(harness.QuorvelTestCase):
         find("APP")
         self.wait_for(lambda: self.selected() == 0, "the first match (apple)")
 
-        # F3 steps down to the next match, Shift+F3 back up; neither wraps around.
+        # F3 steps down to the next match, Shift+F3 back up.
         self.key("F3")
         self.wait_for(lambda: self.selected() == 2, "the next match (Pineapple)")
-        self.key("F3")
-        self.assert_unchanged("the selection after F3 past the last match", self.selected, 2)
         self.key("shift+F3")
         self.wait_for(lambda: self.selected() == 0, "the previous match (apple)")
-        self.key("shift+F3")
-        self.assert_unchanged("the selection after Shift+F3 past the first match", self.selected, 0)
-
-        # Letter case is ignored beyond ASCII too.
-        find("äpfel")
-        self.wait_for(lambda: self.selected() == 3, "the match of äpfel in ÄPFEL")
-
-        # In the preview the hidden list's selection moves; the editor keeps its text.
-        self.key("alt+Return")
-        self.wait_for(lambda: self.editor().get("visible"), "the preview")
-        find("bread")
-        self.wait_for(lambda: self.selected() == 1, "the match found in the preview")
-        self.assertEqual(self.editor()["text"], "GRÜNE ÄPFEL, 2 kg")
-        self.key("alt+Return")
-        self.wait_for(lambda: self.list_state().get("visible"), "the list shown again")
-
-        # A cancelled prompt empties the search text: F3 then finds nothing.
-        self.select("Home", index=0)
-        self.key("ctrl+f")
-        self.assertTrue(self.requester(wait_ms=5000)["found"])
-        self.assertEqual(self.requester_press("escape")["rc"], 0)
-        self.wait_for(lambda: not self.requester()["found"], "the prompt cancelled")
-        self.wait_for_front("quorvel back in front after the prompt")
-        self.key("F3")
-        self.assert_unchanged("the selection after F3 with no search text", self.selected, 0)
+        # Not wrapping, letter case beyond ASCII, finding in the preview and a
+        # cancelled prompt: tests/app/find_test.cpp, which also runs under Wine.
 
     def test_hot_key_from_behind_then_close_answered_no_then_yes(self):
         app = self.start_quorvel()

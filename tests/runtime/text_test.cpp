@@ -132,28 +132,17 @@ TEST(TextFindIgnoreCase, ReadsNothingPastTheText) {
   delete[] heap;
 }
 
+// ASCII and the common alphabets fold to lower case; what has no one-unit
+// pair (sharp s, signs, surrogates, non-characters) stays.
 TEST(TextFoldCase, Basics) {
-  EXPECT_EQ(TextFoldCase(u'A'), u'a');
-  EXPECT_EQ(TextFoldCase(u'Z'), u'z');
-  EXPECT_EQ(TextFoldCase(u'a'), u'a');
-  EXPECT_EQ(TextFoldCase(u'z'), u'z');
-  EXPECT_EQ(TextFoldCase(u'@'), u'@');
-  EXPECT_EQ(TextFoldCase(u'['), u'[');
-  EXPECT_EQ(TextFoldCase(u'0'), u'0');
-  EXPECT_EQ(TextFoldCase(u' '), u' ');
-  EXPECT_EQ(TextFoldCase(u'\0'), u'\0');
-  EXPECT_EQ(TextFoldCase(u'\u00C4'), u'\u00E4');  // Ä
-  EXPECT_EQ(TextFoldCase(u'\u00E4'), u'\u00E4');
-  EXPECT_EQ(TextFoldCase(u'\u00D6'), u'\u00F6');  // Ö
-  EXPECT_EQ(TextFoldCase(u'\u00DF'), u'\u00DF');  // ß has no one-unit lower/upper pair
-  EXPECT_EQ(TextFoldCase(u'\u0410'), u'\u0430');  // Cyrillic А
-  EXPECT_EQ(TextFoldCase(u'\u0391'), u'\u03B1');  // Greek Α
-  EXPECT_EQ(TextFoldCase(u'\u00D7'), u'\u00D7');  // × is not a letter
-  EXPECT_EQ(TextFoldCase(char16_t{0xD800}), char16_t{0xD800});
-  EXPECT_EQ(TextFoldCase(char16_t{0xDBFF}), char16_t{0xDBFF});
-  EXPECT_EQ(TextFoldCase(char16_t{0xDC00}), char16_t{0xDC00});
-  EXPECT_EQ(TextFoldCase(char16_t{0xDFFF}), char16_t{0xDFFF});
-  EXPECT_EQ(TextFoldCase(char16_t{0xFFFF}), char16_t{0xFFFF});
+  const char16_t cases[][2] = {
+      {u'A', u'a'}, {u'Z', u'z'}, {u'a', u'a'}, {u'z', u'z'}, {u'@', u'@'}, {u'[', u'['},
+      {u'0', u'0'}, {u' ', u' '}, {u'\0', u'\0'}, {u'\u00C4', u'\u00E4'}, {u'\u00E4', u'\u00E4'},
+      {u'\u00D6', u'\u00F6'}, {u'\u00DF', u'\u00DF'}, {u'\u0410', u'\u0430'},
+      {u'\u0391', u'\u03B1'}, {u'\u00D7', u'\u00D7'}, {0xD800, 0xD800}, {0xDBFF, 0xDBFF},
+      {0xDC00, 0xDC00}, {0xDFFF, 0xDFFF}, {0xFFFF, 0xFFFF},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TextFoldCase(c[0]), c[1]) << std::hex << int{c[0]};
 }
 
 #ifndef _WIN32
@@ -267,39 +256,39 @@ TEST(TextFind, AgreesWithFoldThenFindOnRandomTexts) {
 }
 
 TEST(NumberToText, Values) {
-  EXPECT_EQ(NumberToText(0), u"0");
-  EXPECT_EQ(NumberToText(7), u"7");
-  EXPECT_EQ(NumberToText(10), u"10");
-  EXPECT_EQ(NumberToText(-1), u"-1");
-  EXPECT_EQ(NumberToText(-45), u"-45");
-  EXPECT_EQ(NumberToText(1000000), u"1000000");
-  EXPECT_EQ(NumberToText(2147483647), u"2147483647");
-  EXPECT_EQ(NumberToText(std::numeric_limits<int64_t>::max()), u"9223372036854775807");
-  EXPECT_EQ(NumberToText(std::numeric_limits<int64_t>::min()), u"-9223372036854775808");
-  EXPECT_EQ(NumberToText(std::numeric_limits<int64_t>::min() + 1), u"-9223372036854775807");
+  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+  const struct {
+    int64_t number;
+    const char16_t* text;
+  } cases[] = {
+      {0, u"0"}, {7, u"7"}, {10, u"10"}, {-1, u"-1"}, {-45, u"-45"}, {1000000, u"1000000"},
+      {2147483647, u"2147483647"}, {std::numeric_limits<int64_t>::max(), u"9223372036854775807"},
+      {kMin, u"-9223372036854775808"}, {kMin + 1, u"-9223372036854775807"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NumberToText(c.number), c.text) << c.number;
 }
 
-TEST(TextPadLeft, ClockFields) {
-  EXPECT_EQ(TextPadLeft(u"7", 2, u"0"), u"07");
-  EXPECT_EQ(TextPadLeft(u"12", 2, u"0"), u"12");
-  EXPECT_EQ(TextPadLeft(u"123", 2, u"0"), u"12");
-  EXPECT_EQ(TextPadLeft(u"", 2, u"0"), u"00");
+// Clock fields, then widths and pads of every kind: cut to the width, padded
+// with the first unit of the pad, nothing for no width or no pad.
+TEST(TextPadLeft, WidthAndPad) {
+  const struct {
+    const char16_t* text;
+    int32_t width;
+    const char16_t* pad;
+    const char16_t* expected;
+  } cases[] = {
+      {u"7", 2, u"0", u"07"},       {u"12", 2, u"0", u"12"},     {u"123", 2, u"0", u"12"},
+      {u"", 2, u"0", u"00"},        {u"abc", 0, u"0", u""},      {u"abc", -1, u"0", u""},
+      {u"abc", kI32Min, u"0", u""}, {u"", 0, u"0", u""},         {u"abc", 5, u"xy", u"xxabc"},
+      {u"abc", 3, u"xy", u"abc"},   {u"abc", 1, u"xy", u"a"},    {u"ab", 3, u" ", u" ab"},
+      {u"ab", 4, u"\u00B7", u"\u00B7\u00B7ab"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TextPadLeft(c.text, c.width, c.pad), c.expected)
+        << testing::PrintToString(std::u16string(c.text)) << " to " << c.width;
+  }
   EXPECT_EQ(TextPadLeft(std::u16string_view(), 2, u"0"), u"00");
   EXPECT_EQ(TextPadLeft(NumberToText(5), 2, u"0"), u"05");
-  EXPECT_EQ(TextPadLeft(NumberToText(0), 2, u"0"), u"00");
-  EXPECT_EQ(TextPadLeft(NumberToText(59), 2, u"0"), u"59");
-}
-
-TEST(TextPadLeft, WidthAndPad) {
-  EXPECT_EQ(TextPadLeft(u"abc", 0, u"0"), u"");
-  EXPECT_EQ(TextPadLeft(u"abc", -1, u"0"), u"");
-  EXPECT_EQ(TextPadLeft(u"abc", kI32Min, u"0"), u"");
-  EXPECT_EQ(TextPadLeft(u"", 0, u"0"), u"");
-  EXPECT_EQ(TextPadLeft(u"abc", 5, u"xy"), u"xxabc");
-  EXPECT_EQ(TextPadLeft(u"abc", 3, u"xy"), u"abc");
-  EXPECT_EQ(TextPadLeft(u"abc", 1, u"xy"), u"a");
-  EXPECT_EQ(TextPadLeft(u"ab", 4, u"\u00B7"), u"\u00B7\u00B7ab");
-  EXPECT_EQ(TextPadLeft(u"ab", 3, u" "), u" ab");
   for (int32_t width : {kI32Min, -1, 0, 1, 2, 5, 100}) {
     EXPECT_EQ(TextPadLeft(u"abc", width, u""), u"") << width;
     EXPECT_EQ(TextPadLeft(u"", width, std::u16string_view()), u"") << width;
