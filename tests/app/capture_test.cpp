@@ -65,21 +65,16 @@ TEST_F(Capture, TextsAreComparedExactly) {
   ExpectListInStep();
 }
 
-TEST_F(Capture, SeveralLinesAreOneEntryOnOneListItem) {
-  Start();
-  Copy(u"first\r\nsecond\r\nthird");
-  ASSERT_EQ(platform.ListItems().size(), 1u);
-  EXPECT_EQ(platform.ListItems()[0], u"first\r\nsecond\r\nthird \u00AB2024-05-01 01:45:00 PM\u00BB");
-}
-
-TEST_F(Capture, StampsUseATwelveHourClock) {
+TEST_F(Capture, StampsUseATwelveHourClockAndALineHoldsAllOfItsText) {
   struct Case {
     int y, mo, d, h, mi, s;
     const char16_t* text;
     const char16_t* line;
   };
   const Case cases[] = {
-      {2024, 5, 1, 13, 45, 0, u"hello", u"hello \u00AB2024-05-01 01:45:00 PM\u00BB"},
+      // Several lines are one entry on one list item.
+      {2024, 5, 1, 13, 45, 0, u"first\r\nsecond\r\nthird",
+       u"first\r\nsecond\r\nthird \u00AB2024-05-01 01:45:00 PM\u00BB"},
       {2024, 12, 31, 0, 5, 9, u"abc", u"abc \u00AB2024-12-31 12:05:09 AM\u00BB"},
       {2025, 1, 2, 12, 0, 0, u"x", u"x \u00AB2025-01-02 12:00:00 PM\u00BB"},
       {2025, 1, 2, 11, 59, 59, u"x y", u"x y \u00AB2025-01-02 11:59:59 AM\u00BB"},
@@ -92,6 +87,7 @@ TEST_F(Capture, StampsUseATwelveHourClock) {
     Copy(c.text);
     EXPECT_EQ(platform.ListItems().back(), c.line);
   }
+  EXPECT_EQ(platform.ListItems().size(), std::size(cases));
 }
 
 TEST_F(Capture, TimeOfDayTextWithAndWithoutSeconds) {

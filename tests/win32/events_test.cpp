@@ -91,17 +91,6 @@ TEST_F(EventsTest, WaitingOneMillisecondReturnsZeroAfterTheWait) {
   EXPECT_LT(elapsed, std::chrono::milliseconds(1000));
 }
 
-TEST_F(EventsTest, APostedEventArrivesAfterItsMessage) {
-  ASSERT_EQ(EventPost(EventMenuCommand, 0, 3, 0), 1);
-  const int64_t message = EventNext(1);
-  EXPECT_EQ(message, static_cast<int64_t>(PostEventMessage()));
-  EXPECT_EQ(CurrentEventType(), -1);
-  EXPECT_EQ(EventNext(1), EventMenuCommand);
-  EXPECT_EQ(CurrentEventGadget(), 3);
-  EXPECT_EQ(CurrentEventType(), 0);
-  EXPECT_EQ(CurrentEventWindow(), 0);
-}
-
 TEST_F(EventsTest, APostedEventIsQueuedDuringSuppression) {
   LayerEvents().EventSuppressBegin();
   EventPost(EventMenuCommand, 0, 4, 0);

@@ -195,7 +195,7 @@ TEST_F(InputRequester, ShowsTextsDefaultCaretAndGeometry) {
     GTEST_SKIP() << "needs the 1920x1080 test screen";
   }
   const DWORD testThread = GetCurrentThreadId();
-  std::wstring title, message, button, entryText;
+  std::u16string title, message, button, entryText;
   RECT outer{};
   DWORD selStart = 99, selEnd = 99;
   bool entryFocused = false;
@@ -222,10 +222,10 @@ TEST_F(InputRequester, ShowsTextsDefaultCaretAndGeometry) {
   driver.Join();
   ASSERT_TRUE(driver.Found());
   EXPECT_EQ(result, u"prëset 日本");
-  EXPECT_EQ(title, L"find");
-  EXPECT_EQ(message, L"Look for:");
-  EXPECT_EQ(button, L"OK");
-  EXPECT_EQ(entryText, L"prëset 日本");
+  EXPECT_EQ(title, u"find");
+  EXPECT_EQ(message, u"Look for:");
+  EXPECT_EQ(button, u"OK");
+  EXPECT_EQ(entryText, u"prëset 日本");
   EXPECT_EQ(selStart, 9u);
   EXPECT_EQ(selEnd, 9u);
   EXPECT_TRUE(entryFocused);
@@ -312,7 +312,7 @@ TEST_F(MessageRequester, ReturnsTheButtonAndHasTheRightOwner) {
   if (!MakeForeground(owner)) GTEST_SKIP() << "the desktop did not give us the foreground";
 
   HWND boxOwner = reinterpret_cast<HWND>(1);
-  std::wstring text;
+  std::u16string text;
   bool plainEnabled = true;
   Driver yes(L"#32770", IDNO, [&](HWND box) {
     boxOwner = GetWindow(box, GW_OWNER);
@@ -327,7 +327,7 @@ TEST_F(MessageRequester, ReturnsTheButtonAndHasTheRightOwner) {
   yes.Join();
   ASSERT_TRUE(yes.Found());
   EXPECT_EQ(boxOwner, owner);
-  EXPECT_EQ(text, L"Are you sure you wish to exit?");
+  EXPECT_EQ(text, u"Are you sure you wish to exit?");
   EXPECT_FALSE(plainEnabled);
   EXPECT_TRUE(IsWindowEnabled(plain));
   EXPECT_TRUE(IsWindowEnabled(owner));

@@ -16,6 +16,7 @@
 
 #include "app/platform.h"
 #include "ui/win32_platform.h"
+#include "ui/win32_text.h"
 
 // NOTE: <windows.h> maps MapVirtualKey to MapVirtualKeyW, which would rename
 // the platform operation of the same name.
@@ -32,13 +33,6 @@ inline std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   return name;
-}
-
-inline std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 // Answers the messages other threads send this one until done() holds.

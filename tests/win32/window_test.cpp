@@ -83,7 +83,7 @@ TEST_F(WindowTest, TheApplicationsWindowOpensInvisibleMaximisedAndNumbered) {
   ASSERT_NE(created, nullptr);
   EXPECT_EQ(static_cast<DWORD>(created->style), 0x01000000u);
   EXPECT_EQ(created->exStyle, 0u);
-  EXPECT_EQ(WindowText(window), L"quorvel");
+  EXPECT_EQ(WindowText(window), u"quorvel");
   // NOTE: the system gives an overlapped window WS_CAPTION and WS_CLIPSIBLINGS
   // of its own (observed under Wine: style 0x05C00000, extended style
   // WS_EX_WINDOWEDGE), so the style read back is not the one passed; the hook
