@@ -3,8 +3,6 @@
 // NOTE: under Wine a global hot key fires only while some Wine window has the
 // X keyboard focus, so a hidden Quorvel needs this window in front of it.
 //   other_app.exe [--title T]          default "other app"; class "QuorvelOtherApp"
-//   ... --hotkey [--hidden]            registers Alt+` (as Quorvel does) and counts
-//                                      its presses in the edit field ("hotkey N")
 // Keys typed into it land in the edit field, where a probe can read them back;
 // the virtual-key codes of the key presses it receives are kept, in decimal, in
 // a hidden STATIC child (so a key that another program took can be told apart).
@@ -18,12 +16,8 @@ constexpr wchar_t kClassName[] = L"QuorvelOtherApp";
 constexpr int kEditId = 100;
 constexpr int kKeyLogId = 101;
 
-constexpr int kHotKeyId = 1;
-constexpr UINT kScanCodeOfGraveKey = 0x29;
-
 HWND g_edit = nullptr;
 HWND g_keyLog = nullptr;
-int g_hotKeys = 0;
 
 LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -46,11 +40,6 @@ LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(g_edit);
       return 0;
-    case WM_HOTKEY: {
-      const std::wstring text = L"hotkey " + std::to_wstring(++g_hotKeys);
-      SetWindowTextW(g_edit, text.c_str());
-      return 0;
-    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -59,32 +48,17 @@ LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   }
 }
 
-struct Options {
-  std::wstring title = L"other app";
-  bool hotKey = false;
-  bool hidden = false;
-};
-
-Options ParseOptions() {
-  Options o;
-  for (int i = 1; i < __argc; ++i) {
-    const std::wstring arg = __wargv[i];
-    const bool hasValue = i + 1 < __argc;
-    if (arg == L"--hotkey") {
-      o.hotKey = true;
-    } else if (arg == L"--hidden") {
-      o.hidden = true;
-    } else if (hasValue && arg == L"--title") {
-      o.title = __wargv[++i];
-    }
+// The window's title: the value of --title, or "other app".
+std::wstring Title() {
+  for (int i = 1; i + 1 < __argc; ++i) {
+    if (std::wstring(__wargv[i]) == L"--title") return __wargv[i + 1];
   }
-  return o;
+  return L"other app";
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  const Options options = ParseOptions();
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = OtherAppProc;
@@ -93,17 +67,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
   wc.lpszClassName = kClassName;
   if (!RegisterClassExW(&wc)) return 1;
-  HWND window = CreateWindowExW(0, kClassName, options.title.c_str(), WS_OVERLAPPEDWINDOW, 200, 200,
+  HWND window = CreateWindowExW(0, kClassName, Title().c_str(), WS_OVERLAPPEDWINDOW, 200, 200,
                                 480, 320, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
-  if (options.hotKey) {
-    const UINT vk = MapVirtualKeyW(kScanCodeOfGraveKey, MAPVK_VSC_TO_VK);
-    if (!RegisterHotKey(window, kHotKeyId, MOD_ALT | MOD_NOREPEAT, vk)) return 3;
-  }
-  if (!options.hidden) {
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-  }
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
   MSG msg;
   std::wstring keyLog;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -39,17 +39,8 @@ TEST(ShortcutTable, StartsWithTheTwoTabRows) {
   EXPECT_EQ(table.Count(), 2);
 }
 
-TEST(ShortcutTable, TheApplicationsShortcutsAppendInOrder) {
-  ShortcutTable table;
-  const int32_t shortcuts[][2] = {{13, 0},      {0x1000D, 1}, {27, 2},    {0x4000D, 6}, {0x1002E, 4},
-                                  {0x4002E, 5}, {0x20046, 7}, {0x72, 8}, {0x10072, 9}};
-  for (const auto& s : shortcuts) table.Add(s[0], s[1]);
-  ASSERT_EQ(table.Count(), 11);
-  EXPECT_EQ(table.Rows()[2], (ShortcutRow{3, 13, 0}));
-  EXPECT_EQ(table.Rows()[3], (ShortcutRow{7, 13, 1}));  // Shift+Return apart from Return
-  EXPECT_EQ(table.Rows()[10], (ShortcutRow{7, 0x72, 9}));
-}
-
+// Rows append in the order added; the same keys again, modifiers included,
+// replace the command in place.
 TEST(ShortcutTable, ASecondAddOfTheSameKeysReplacesTheCommandInPlace) {
   ShortcutTable table;
   table.Add(27, 2);
