@@ -8,6 +8,7 @@
 // a hidden STATIC child (so a key that another program took can be told apart).
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -51,7 +52,7 @@ LRESULT CALLBACK OtherAppProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // The window's title: the value of --title, or "other app".
 std::wstring Title() {
   for (int i = 1; i + 1 < __argc; ++i) {
-    if (std::wstring(__wargv[i]) == L"--title") return __wargv[i + 1];
+    if (std::wcscmp(__wargv[i], L"--title") == 0) return __wargv[i + 1];
   }
   return L"other app";
 }
