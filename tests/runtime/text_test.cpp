@@ -19,15 +19,18 @@ constexpr int32_t kI32Min = std::numeric_limits<int32_t>::min();
 constexpr int32_t kI32Max = std::numeric_limits<int32_t>::max();
 constexpr auto npos = std::u16string_view::npos;
 
+// A search in a table: the mode or the start position, as the table says.
+struct Search {
+  const char16_t* text;
+  const char16_t* pattern;
+  int32_t given;
+  int32_t expected;
+};
+
 // Only bit 0 of the mode counts: 1 ignores case, over ASCII and other letters
 // alike; sharp s is not double s.
 TEST(TextFind, ExactOrIgnoringCase) {
-  const struct {
-    const char16_t* text;
-    const char16_t* pattern;
-    int32_t mode;
-    int32_t expected;
-  } cases[] = {
+  const Search cases[] = {
       {u"Hello World", u"world", 1, 7}, {u"Hello World", u"world", 0, 0},
       {u"Hello World", u"World", 0, 7}, {u"Hello World", u"WORLD", 1, 7},
       {u"Hello World", u"hello world", 1, 1}, {u"Hello World", u"world", 3, 7},
@@ -41,20 +44,15 @@ TEST(TextFind, ExactOrIgnoringCase) {
       {u"STRA\u00DFE", u"stra\u00DFe", 1, 1},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(TextFind(c.text, c.pattern, 0, c.mode), c.expected)
-        << testing::PrintToString(std::u16string(c.pattern)) << " mode " << c.mode;
+    EXPECT_EQ(TextFind(c.text, c.pattern, 0, c.given), c.expected)
+        << testing::PrintToString(std::u16string(c.pattern)) << " mode " << c.given;
   }
 }
 
 // From a start position (1-based; below 1 is 1), overlapping, restarting;
 // the same with case and ignoring it.
 TEST(TextFind, StartPositionsOverlapsAndRestarts) {
-  const struct {
-    const char16_t* text;
-    const char16_t* pattern;
-    int32_t start;
-    int32_t expected;
-  } cases[] = {
+  const Search cases[] = {
       {u"abcabc", u"c", 4, 6}, {u"abcabc", u"c", 3, 3}, {u"abcabc", u"c", 6, 6},
       {u"abcabc", u"c", 7, 0}, {u"abcabc", u"c", 8, 0}, {u"abcabc", u"c", kI32Max, 0},
       {u"abcabc", u"c", 0, 3}, {u"abcabc", u"c", 1, 3}, {u"abcabc", u"c", -1, 3},
@@ -66,8 +64,8 @@ TEST(TextFind, StartPositionsOverlapsAndRestarts) {
   };
   for (int32_t mode : {0, 1}) {
     for (const auto& c : cases) {
-      EXPECT_EQ(TextFind(c.text, c.pattern, c.start, mode), c.expected)
-          << testing::PrintToString(std::u16string(c.text)) << " from " << c.start;
+      EXPECT_EQ(TextFind(c.text, c.pattern, c.given, mode), c.expected)
+          << testing::PrintToString(std::u16string(c.text)) << " from " << c.given;
     }
   }
 }
