@@ -155,10 +155,7 @@ void CheckFromParts(FuzzInput& in) {
 }
 
 }  // namespace
-}  // namespace quorvel::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  namespace fuzz = quorvel::fuzz;
-  fuzz::RunChecks(data, size, fuzz::CheckFormat, fuzz::CheckFields, fuzz::CheckFromParts);
-  return 0;
-}
+QUORVEL_FUZZ_CHECKS(CheckFormat, CheckFields, CheckFromParts)
+
+}  // namespace quorvel::fuzz

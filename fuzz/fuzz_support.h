@@ -110,3 +110,10 @@ inline void RunChecks(const uint8_t* data, size_t size, void (*main)(FuzzInput&)
   do {                                                                 \
     if (!(condition)) ::quorvel::fuzz::Fail(#condition, (detail));     \
   } while (0)
+
+// Defines the target's entry point over three checks (see RunChecks).
+#define QUORVEL_FUZZ_CHECKS(main, second, third)                            \
+  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
+    ::quorvel::fuzz::RunChecks(data, size, main, second, third);            \
+    return 0;                                                               \
+  }

@@ -144,10 +144,7 @@ void CheckNumber(FuzzInput& in) {
 }
 
 }  // namespace
-}  // namespace quorvel::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  namespace fuzz = quorvel::fuzz;
-  fuzz::RunChecks(data, size, fuzz::CheckFind, fuzz::CheckPadLeft, fuzz::CheckNumber);
-  return 0;
-}
+QUORVEL_FUZZ_CHECKS(CheckFind, CheckPadLeft, CheckNumber)
+
+}  // namespace quorvel::fuzz

@@ -97,9 +97,12 @@ TEST_F(EventsTest, APostedEventIsQueuedDuringSuppression) {
   const std::vector<int64_t> seen = NextUntil(PostEventMessage());
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.back(), static_cast<int64_t>(PostEventMessage()));
+  EXPECT_EQ(CurrentEventType(), -1) << "a message is no event";
   LayerEvents().EventSuppressEnd();
   EXPECT_EQ(EventNext(0), EventMenuCommand);
   EXPECT_EQ(CurrentEventItem(), 4);
+  EXPECT_EQ(CurrentEventType(), 0);
+  EXPECT_EQ(CurrentEventWindow(), 0);
 }
 
 TEST_F(EventsTest, PostsFromAWorkerThreadArriveInOrderOnThisThread) {
