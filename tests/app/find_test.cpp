@@ -6,10 +6,12 @@ namespace {
 
 class Find : public AppTest {
  protected:
+  // Stamps that searches for a year or for AM and PM tell apart.
   void StartWithFruit() {
-    StartWithHistory({{u"apple", DateFromParts(2023, 3, 4, 8, 0, 0)},
-                      {u"Banana", DateFromParts(2024, 7, 9, 15, 0, 0)},
-                      {u"pineapple", DateFromParts(2024, 7, 9, 15, 0, 0)}});
+    const int64_t morning2023 = DateFromParts(2023, 3, 4, 8, 0, 0);
+    const int64_t afternoon2024 = DateFromParts(2024, 7, 9, 15, 0, 0);
+    StartWithHistory(
+        {{u"apple", morning2023}, {u"Banana", afternoon2024}, {u"pineapple", afternoon2024}});
   }
   void Search(std::u16string_view text) {
     platform.AnswerInput(text);
