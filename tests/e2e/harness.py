@@ -483,15 +483,6 @@ class Session:
             self.wait_for(lambda: self.windows_clipboard() == expected,
                           "clipboard text %r" % text, timeout=5)
 
-    def x_clipboard(self):
-        return self.desktop.x_clipboard()
-
-    def x_icons(self, title):
-        return self.desktop.x_icons(title)
-
-    def screenshot(self, name):
-        return self.desktop.screenshot(name)
-
 
 class QuorvelTestCase(unittest.TestCase, Session):
     """Base class of the scenarios: one Desktop per test, everything started stopped after."""

@@ -192,7 +192,7 @@ class Program(harness.QuorvelTestCase):
         self.assertTrue(self.requester(wait_ms=5000)["found"])
         bitmaps = ico_bitmaps(ICO)
         for title in (harness.QUORVEL_TITLE, "find"):
-            icons = self.wait_for(lambda: self.x_icons(title), "the icons of %r" % title)
+            icons = self.wait_for(lambda: self.desktop.x_icons(title), "the icons of %r" % title)
             for width, height, pixels in icons:
                 self.assertIn(width, bitmaps, "%r shows a %d x %d icon" % (title, width, height))
                 wrong = sum(p != q for p, q in zip(pixels, bitmaps[width]))

@@ -33,11 +33,11 @@ class HarnessSmoke(harness.QuorvelTestCase):
 
         back = "Windows → X ✓ 😀"
         self.assertEqual(self.set_windows_clipboard(back)["rc"], 0)
-        self.wait_for(lambda: self.x_clipboard() == back, "the X clipboard to follow Windows")
+        self.wait_for(lambda: self.desktop.x_clipboard() == back, "the X clipboard to follow Windows")
 
     def test_screenshot_and_stop_by_pid(self):
         app = self.start_other_app("doomed")
-        shot = self.screenshot("with-window")
+        shot = self.desktop.screenshot("with-window")
         with open(shot, "rb") as f:
             self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
         app.stop()

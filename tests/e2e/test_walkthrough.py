@@ -57,7 +57,7 @@ class Walkthrough(harness.QuorvelTestCase):
     def window_shot(self, name):
         """A screenshot of the whole screen, and one cropped to Quorvel's window when
         ImageMagick's convert is there; returns the cropped one (or the whole)."""
-        whole = self.screenshot(name)
+        whole = self.desktop.screenshot(name)
         left, top, right, bottom = self.main_window()["rect"]
         if not shutil.which("convert"):
             return whole
@@ -106,7 +106,7 @@ class Walkthrough(harness.QuorvelTestCase):
         self.wait_texts(order, "the copied entry moved to the bottom")
         self.assertEqual(self.list_items(), [first[t] for t in order], "stamps kept")
         self.assertEqual(self.selected(), -1, "the selection went with the removed item")
-        self.wait_for(lambda: self.x_clipboard() == "Grüße aus München", "X programs to see it too")
+        self.wait_for(lambda: self.desktop.x_clipboard() == "Grüße aus München", "X programs to see it too")
         window = self.main_window()
         self.assertTrue(window["visible"] and window["foreground"], window)
 

@@ -16,6 +16,12 @@
 namespace quorvel {
 namespace {
 
+// Short names for the event codes the tables use.
+constexpr int32_t kMenu = EventMenuCommand, kClose = EventCloseRequest, kGadget = EventGadgetNotify;
+constexpr int32_t kResized = EventWindowResized, kMaximized = EventWindowMaximized,
+                  kRestored = EventWindowRestored, kMinimized = EventWindowMinimized;
+constexpr int32_t kAnyCode = 77;  // event bindings treat every code alike
+
 bool operator==(const Event& a, const Event& b) {
   return a.code == b.code && a.window == b.window && a.object == b.object && a.type == b.type;
 }
@@ -28,15 +34,15 @@ std::vector<int32_t> Codes(const EventQueue& queue) {
 
 TEST(EventQueue, ReturnsEventsInRaisingOrderWithTheirFields) {
   EventQueue queue;
-  queue.EventRaise(EventMenuCommand, 4, 0, 0, 0);
-  queue.EventRaise(EventCloseRequest, 0, 0, 0, 0);
-  queue.EventRaise(EventGadgetNotify, 7, 2, EventTypeChange, 0);
+  queue.EventRaise(kMenu, 4, 0, 0, 0);
+  queue.EventRaise(kClose, 0, 0, 0, 0);
+  queue.EventRaise(kGadget, 7, 2, EventTypeChange, 0);
 
-  EXPECT_EQ(queue.Dequeue(), EventMenuCommand);
+  EXPECT_EQ(queue.Dequeue(), kMenu);
   EXPECT_EQ(queue.CurrentEvent().object, 4);
-  EXPECT_EQ(queue.Dequeue(), EventCloseRequest);
-  EXPECT_EQ(queue.Dequeue(), EventGadgetNotify);
-  EXPECT_TRUE((queue.CurrentEvent() == Event{EventGadgetNotify, 2, 7, EventTypeChange}));
+  EXPECT_EQ(queue.Dequeue(), kClose);
+  EXPECT_EQ(queue.Dequeue(), kGadget);
+  EXPECT_TRUE((queue.CurrentEvent() == Event{kGadget, 2, 7, EventTypeChange}));
   EXPECT_EQ(queue.Dequeue(), 0);
   EXPECT_EQ(queue.Size(), 0u);
 }
@@ -48,11 +54,11 @@ TEST(EventQueue, CoalescesOnlyAnIdenticalTailBelow65536) {
     size_t queued;
   };
   const Case cases[] = {
-      {"same event twice", {{13101, 0, 3, 0}, {13101, 0, 3, 0}}, 1},
-      {"A B A", {{13101, 0, 3, 0}, {13116, 0, 0, 0}, {13101, 0, 3, 0}}, 3},
-      {"other object", {{13101, 0, 3, 0}, {13101, 0, 4, 0}}, 2},
-      {"other window", {{13101, 0, 3, 0}, {13101, 1, 3, 0}}, 2},
-      {"other type", {{13100, 0, 3, 0}, {13100, 0, 3, 768}}, 2},
+      {"same event twice", {{kMenu, 0, 3, 0}, {kMenu, 0, 3, 0}}, 1},
+      {"A B A", {{kMenu, 0, 3, 0}, {kClose, 0, 0, 0}, {kMenu, 0, 3, 0}}, 3},
+      {"other object", {{kMenu, 0, 3, 0}, {kMenu, 0, 4, 0}}, 2},
+      {"other window", {{kMenu, 0, 3, 0}, {kMenu, 1, 3, 0}}, 2},
+      {"other type", {{kGadget, 0, 3, 0}, {kGadget, 0, 3, 768}}, 2},
       {"65535 coalesces", {{65535, 0, 0, 0}, {65535, 0, 0, 0}}, 1},
       {"65536 never", {{65536, 0, 0, 0}, {65536, 0, 0, 0}, {65536, 0, 0, 0}}, 3},
       {"0xC123 coalesces", {{0xC123, 0, 0, 0}, {0xC123, 0, 0, 0}}, 1},
@@ -66,9 +72,9 @@ TEST(EventQueue, CoalescesOnlyAnIdenticalTailBelow65536) {
 
 TEST(EventQueue, ATailDequeuedIsNoLongerCoalescedWith) {
   EventQueue queue;
-  queue.EventRaise(13101, 3, 0, 0, 0);
-  ASSERT_EQ(queue.Dequeue(), 13101);
-  queue.EventRaise(13101, 3, 0, 0, 0);
+  queue.EventRaise(kMenu, 3, 0, 0, 0);
+  ASSERT_EQ(queue.Dequeue(), kMenu);
+  queue.EventRaise(kMenu, 3, 0, 0, 0);
   EXPECT_EQ(queue.Size(), 1u);
 }
 
@@ -76,24 +82,24 @@ TEST(EventQueue, SuppressionDropsAllButUnsuppressedRaises) {
   EventQueue queue;
   queue.EventSuppressBegin();
   queue.EventSuppressBegin();  // nested, as gadget operations may be
-  queue.EventRaise(EventGadgetNotify, 0, 0, EventTypeChange, 0);
-  queue.EventRaise(EventMenuCommand, 3, 0, 0, EventFlagUnsuppressed);
+  queue.EventRaise(kGadget, 0, 0, EventTypeChange, 0);
+  queue.EventRaise(kMenu, 3, 0, 0, EventFlagUnsuppressed);
   queue.EventSuppressEnd();
-  queue.EventRaise(EventGadgetNotify, 1, 0, EventTypeChange, 0);
-  EXPECT_EQ(Codes(queue), std::vector<int32_t>{EventMenuCommand});
+  queue.EventRaise(kGadget, 1, 0, EventTypeChange, 0);
+  EXPECT_EQ(Codes(queue), std::vector<int32_t>{kMenu});
   queue.EventSuppressEnd();
-  queue.EventRaise(EventGadgetNotify, 2, 0, EventTypeChange, 0);
-  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{EventMenuCommand, EventGadgetNotify}));
+  queue.EventRaise(kGadget, 2, 0, EventTypeChange, 0);
+  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{kMenu, kGadget}));
   EXPECT_EQ(queue.SuppressCount(), 0);
 }
 
 TEST(EventQueue, DiscardMatchesFieldsWithMinusOneAsWildcard) {
   auto fill = [](EventQueue& queue) {
-    queue.EventRaise(13100, 0, 0, 768, 0);
-    queue.EventRaise(13118, 0, 0, 0, 0);
-    queue.EventRaise(13100, 1, 0, 768, 0);
-    queue.EventRaise(13100, 0, 1, 0, 0);
-    queue.EventRaise(13118, 0, 1, 0, 0);
+    queue.EventRaise(kGadget, 0, 0, 768, 0);
+    queue.EventRaise(kResized, 0, 0, 0, 0);
+    queue.EventRaise(kGadget, 1, 0, 768, 0);
+    queue.EventRaise(kGadget, 0, 1, 0, 0);
+    queue.EventRaise(kResized, 0, 1, 0, 0);
   };
   struct Case {
     int32_t code;
@@ -101,12 +107,12 @@ TEST(EventQueue, DiscardMatchesFieldsWithMinusOneAsWildcard) {
     std::vector<int32_t> left;
   };
   const Case cases[] = {
-      {13100, 0, -1, -1, {13118, 13100, 13118}},
-      {13118, 0, 0, 0, {13100, 13100, 13100, 13118}},
-      {-1, -1, 1, -1, {13100, 13118, 13100}},
-      {-1, -1, -1, 768, {13118, 13100, 13118}},
+      {kGadget, 0, -1, -1, {kResized, kGadget, kResized}},
+      {kResized, 0, 0, 0, {kGadget, kGadget, kGadget, kResized}},
+      {-1, -1, 1, -1, {kGadget, kResized, kGadget}},
+      {-1, -1, -1, 768, {kResized, kGadget, kResized}},
       {-1, -1, -1, -1, {}},
-      {13101, -1, -1, -1, {13100, 13118, 13100, 13100, 13118}},
+      {kMenu, -1, -1, -1, {kGadget, kResized, kGadget, kGadget, kResized}},
   };
   for (const Case& c : cases) {
     EventQueue queue;
@@ -118,19 +124,19 @@ TEST(EventQueue, DiscardMatchesFieldsWithMinusOneAsWildcard) {
 
 TEST(EventQueue, DiscardingTheTailLetsTheNextRaiseQueue) {
   EventQueue queue;
-  queue.EventRaise(13116, 0, 0, 0, 0);
-  queue.EventRaise(13118, 0, 0, 0, 0);
-  queue.EventDiscard(13118, 0, 0, 0);
-  queue.EventRaise(13101, 1, 0, 0, 0);
-  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{13116, 13101}));
+  queue.EventRaise(kClose, 0, 0, 0, 0);
+  queue.EventRaise(kResized, 0, 0, 0, 0);
+  queue.EventDiscard(kResized, 0, 0, 0);
+  queue.EventRaise(kMenu, 1, 0, 0, 0);
+  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{kClose, kMenu}));
 }
 
 TEST(EventQueue, DiscardWindowRemovesEveryEventOfThatWindowOnly) {
   EventQueue queue;
-  queue.EventRaise(13116, 0, 0, 0, 0);
-  queue.EventRaise(13116, 1, 1, 0, 0);
-  queue.EventRaise(13118, 0, 0, 0, 0);
-  queue.EventRaise(13104, 0, -1, 0, 0);
+  queue.EventRaise(kClose, 0, 0, 0, 0);
+  queue.EventRaise(kClose, 1, 1, 0, 0);
+  queue.EventRaise(kResized, 0, 0, 0, 0);
+  queue.EventRaise(EventWindowActivated, 0, -1, 0, 0);
   queue.EventDiscardWindow(0);
   const std::vector<Event> left = queue.Snapshot();
   ASSERT_EQ(left.size(), 2u);
@@ -140,8 +146,8 @@ TEST(EventQueue, DiscardWindowRemovesEveryEventOfThatWindowOnly) {
 
 TEST(EventQueue, EmptyDequeueResetsCodeAndTypeButKeepsObjectAndWindow) {
   EventQueue queue;
-  queue.EventRaise(13100, 5, 2, 768, 0);
-  ASSERT_EQ(queue.Dequeue(), 13100);
+  queue.EventRaise(kGadget, 5, 2, 768, 0);
+  ASSERT_EQ(queue.Dequeue(), kGadget);
   EXPECT_EQ(queue.CurrentEvent().type, 768);
   EXPECT_EQ(queue.Dequeue(), 0);
   EXPECT_EQ(queue.CurrentEvent().code, 0);
@@ -151,7 +157,7 @@ TEST(EventQueue, EmptyDequeueResetsCodeAndTypeButKeepsObjectAndWindow) {
 }
 
 TEST(EventBindings, KeysAreFormattedAsSignedDecimals) {
-  EXPECT_EQ(EventBindingTable::Key(13101, 0, 3, 0), "13101:0:3:0");
+  EXPECT_EQ(EventBindingTable::Key(kAnyCode, 0, 3, 0), "77:0:3:0");
   EXPECT_EQ(EventBindingTable::Key(-5, -1, -2, std::numeric_limits<int64_t>::min()),
             "-5:-1:-2:-9223372036854775808");
   EXPECT_EQ(EventBindingTable::Key(std::numeric_limits<int32_t>::min(), 0,
@@ -160,28 +166,28 @@ TEST(EventBindings, KeysAreFormattedAsSignedDecimals) {
 }
 
 TEST(EventBindings, LooksUpFiveKeysMostSpecificFirst) {
-  const std::vector<std::string> expected = {"13100:2:7:768", "13100:2:7:-1", "13100:2:-1:-1",
-                                             "13100:-1:-1:-1", "13100:-1:7:768"};
-  EXPECT_EQ(EventBindingTable::LookupKeys({13100, 2, 7, 768}), expected);
+  const std::vector<std::string> expected = {"77:2:7:768", "77:2:7:-1", "77:2:-1:-1",
+                                             "77:-1:-1:-1", "77:-1:7:768"};
+  EXPECT_EQ(EventBindingTable::LookupKeys({kAnyCode, 2, 7, 768}), expected);
 }
 
 TEST(EventBindings, RunInKeyOrderWithTheEventAsCurrentAndRestoreIt) {
   EventQueue queue;
   std::vector<std::string> calls;
-  const std::vector<std::string> keys = {"13100:-1:7:768", "13100:-1:-1:-1", "13100:2:-1:-1",
-                                         "13100:2:7:-1", "13100:2:7:768", "13100:3:7:768"};
+  const std::vector<std::string> keys = {"77:-1:7:768", "77:-1:-1:-1", "77:2:-1:-1",
+                                         "77:2:7:-1", "77:2:7:768", "77:3:7:768"};
   for (const std::string& key : keys) {
     queue.Bindings().Add(key, 2, [&calls, &queue, key] {
       calls.push_back(key + "@" + std::to_string(queue.CurrentEvent().object));
     });
   }
-  queue.EventRaise(13101, 9, 0, 0, 0);
-  ASSERT_EQ(queue.Dequeue(), 13101);
+  queue.EventRaise(kMenu, 9, 0, 0, 0);
+  ASSERT_EQ(queue.Dequeue(), kMenu);
 
-  queue.EventRaise(13100, 7, 2, 768, 0);
-  queue.EventRaise(13100, 7, 2, 768, 0);  // coalesced, and still bound
-  const std::vector<std::string> once = {"13100:2:7:768@7", "13100:2:7:-1@7", "13100:2:-1:-1@7",
-                                         "13100:-1:-1:-1@7", "13100:-1:7:768@7"};
+  queue.EventRaise(kAnyCode, 7, 2, 768, 0);
+  queue.EventRaise(kAnyCode, 7, 2, 768, 0);  // coalesced, and still bound
+  const std::vector<std::string> once = {"77:2:7:768@7", "77:2:7:-1@7", "77:2:-1:-1@7",
+                                         "77:-1:-1:-1@7", "77:-1:7:768@7"};
   std::vector<std::string> twice = once;
   twice.insert(twice.end(), once.begin(), once.end());
   EXPECT_EQ(calls, twice);
@@ -190,16 +196,16 @@ TEST(EventBindings, RunInKeyOrderWithTheEventAsCurrentAndRestoreIt) {
 
   calls.clear();
   queue.Bindings().RemoveWindow(2);
-  queue.EventRaise(13100, 7, 2, 0, 0);
+  queue.EventRaise(kAnyCode, 7, 2, 0, 0);
   EXPECT_TRUE(calls.empty());
 }
 
 TEST(EventBindings, SuppressedEventsAreNotBound) {
   EventQueue queue;
   int calls = 0;
-  queue.Bindings().Add("13100:-1:-1:-1", 0, [&calls] { ++calls; });
+  queue.Bindings().Add("77:-1:-1:-1", 0, [&calls] { ++calls; });
   queue.EventSuppressBegin();
-  queue.EventRaise(13100, 0, 0, 0, 0);
+  queue.EventRaise(kAnyCode, 0, 0, 0, 0);
   queue.EventSuppressEnd();
   EXPECT_EQ(calls, 0);
 }
@@ -216,15 +222,15 @@ TEST(Command, ControlsMenusAndAccelerators) {
     int64_t object, type;
   };
   const Case cases[] = {
-      {"gadget notification", 0x00030000u | 5, true, 5, Kind::Raise, 13100, 5, 3},
-      {"gadget with a large id", 0x03000000u | 0x1234, true, 70000, Kind::Raise, 13100, 70000, 0x300},
-      {"control sending menu commands", 0x00010000u | 42, true, -10000, Kind::Raise, 13101, 42, 0},
-      {"menu", 17, false, 0, Kind::Raise, 13101, 17, 0},
-      {"menu item above 16 bits", 0x00000000FFFFu, false, 0, Kind::Raise, 13101, 0xFFFF, 0},
-      {"accelerator", 0x00010000u | 8, false, 0, Kind::Raise, 13101, 8, 0},
+      {"gadget notification", 0x00030000u | 5, true, 5, Kind::Raise, kGadget, 5, 3},
+      {"large gadget id", 0x03000000u | 0x1234, true, 70000, Kind::Raise, kGadget, 70000, 0x300},
+      {"control sending menu commands", 0x00010000u | 42, true, -10000, Kind::Raise, kMenu, 42, 0},
+      {"menu", 17, false, 0, Kind::Raise, kMenu, 17, 0},
+      {"menu item above 16 bits", 0x00000000FFFFu, false, 0, Kind::Raise, kMenu, 0xFFFF, 0},
+      {"accelerator", 0x00010000u | 8, false, 0, Kind::Raise, kMenu, 8, 0},
       {"Tab", 0x00010000u | 64001, false, 0, Kind::FocusNext, 0, 0, 0},
       {"Shift+Tab", 0x00010000u | 64002, false, 0, Kind::FocusPrevious, 0, 0, 0},
-      {"64001 from a menu is a command", 64001, false, 0, Kind::Raise, 13101, 64001, 0},
+      {"64001 from a menu is a command", 64001, false, 0, Kind::Raise, kMenu, 64001, 0},
   };
   for (const Case& c : cases) {
     const CommandOutcome outcome = TranslateCommand(c.wParam, c.fromControl, c.controlId);
@@ -239,18 +245,18 @@ TEST(Size, MaximiseRestoreAndResizeKeepOneResizePerWindow) {
   EventQueue queue;
   int32_t flag = 0;
   RaiseSizeEvents(queue, 0, kSizeRestored, flag);  // a plain resize: no restore
-  EXPECT_EQ(Codes(queue), std::vector<int32_t>{13118});
+  EXPECT_EQ(Codes(queue), std::vector<int32_t>{kResized});
   RaiseSizeEvents(queue, 0, kSizeMaximized, flag);
   EXPECT_EQ(flag, 1);
-  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{13118, 13108, 13118}));
+  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{kResized, kMaximized, kResized}));
   RaiseSizeEvents(queue, 0, kSizeRestored, flag);
   EXPECT_EQ(flag, 0);
-  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{13108, 13109, 13118}));
+  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{kMaximized, kRestored, kResized}));
   RaiseSizeEvents(queue, 0, kSizeMinimized, flag);
   EXPECT_EQ(flag, 1);
   RaiseSizeEvents(queue, 0, 4, flag);  // SIZE_MAXHIDE: only a resize
   EXPECT_EQ(flag, 1);
-  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{13108, 13109, 13107, 13118}));
+  EXPECT_EQ(Codes(queue), (std::vector<int32_t>{kMaximized, kRestored, kMinimized, kResized}));
   for (const Event& e : queue.Snapshot()) {
     EXPECT_EQ(e.window, 0);
     EXPECT_EQ(e.object, 0);
