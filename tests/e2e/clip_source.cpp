@@ -6,7 +6,6 @@
 //                                     "empty" for a block of no bytes at all)
 //   clip_source.exe hold MS FIRST SECOND  opens the clipboard, sets FIRST, holds
 //                                     it MS milliseconds, sets SECOND, closes
-//   clip_source.exe nozero TEXT       TEXT in a block with no zero character
 //   clip_source.exe big MEGACHARS TAG a text of MEGACHARS million characters
 //                                     that starts with TAG
 //   clip_source.exe flood COUNT TAG [CHARS]  COUNT distinct texts "TAG i" in
@@ -122,14 +121,6 @@ int Hold(int ms, const wchar_t* first, const wchar_t* second) {
   return ok ? 0 : 1;
 }
 
-int NoZero(const wchar_t* text) {
-  if (!OpenWithRetry()) return 1;
-  EmptyClipboard();
-  const bool ok = PutBlock(CF_UNICODETEXT, text, std::wcslen(text) * sizeof(wchar_t));
-  CloseClipboard();
-  return ok ? 0 : 1;
-}
-
 int Big(int megaChars, const wchar_t* tag) {
   std::wstring text(static_cast<size_t>(megaChars) * 1000000, L'x');
   for (size_t i = 80; i < text.size(); i += 81) text[i] = L'\n';
@@ -238,7 +229,6 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"marked" && argc == 5) return Marked(argv[2], argv[3], argv[4]);
   if (command == L"hold" && argc == 5) return Hold(_wtoi(argv[2]), argv[3], argv[4]);
-  if (command == L"nozero" && argc == 3) return NoZero(argv[2]);
   if (command == L"big" && argc == 4) return Big(_wtoi(argv[2]), argv[3]);
   if (command == L"listinfo") return ListInfo();
   if (command == L"storm" && argc == 4) return Storm(_wtoi(argv[2]), argv[3]);
@@ -246,6 +236,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"flood" && (argc == 4 || argc == 5)) {
     return Flood(_wtoi(argv[2]), argv[3], argc == 5 ? static_cast<size_t>(_wtoi(argv[4])) : 0);
   }
-  std::fputs("usage: clip_source marked|hold|nozero|big|flood|storm|render ...\n", stderr);
+  std::fputs("usage: clip_source marked|hold|big|flood|storm|render ...\n", stderr);
   return 2;
 }

@@ -335,16 +335,15 @@ class Session:
         app = self.desktop.start(exe or Config.quorvel, name="quorvel")
         found = self.desktop.probe("window", title=QUORVEL_TITLE, cls=QUORVEL_CLASS, wait_ms=15000,
                                    timeout=30)
-        if not found.get("found"):
-            _check(False, "quorvel.exe showed no window (running: %s, log: %s)" % (app.running(), app.log))
+        _check(found.get("found"),
+               "quorvel.exe showed no window (running: %s, log: %s)" % (app.running(), app.log))
         return app
 
     def start_other_app(self, title="other app", *args, focus=True):
         process = self.desktop.start(Config.other_app, "--title", title, *args,
                                      name="other_app-" + title.replace(" ", "_"))
         found = self.desktop.probe("window", title=title, cls=OTHER_APP_CLASS, wait_ms=15000, timeout=30)
-        if not found.get("found"):
-            _check(False, "other_app.exe showed no window (log: %s)" % process.log)
+        _check(found.get("found"), "other_app.exe showed no window (log: %s)" % process.log)
         if focus:
             self.focus_other_app(title)
         return process

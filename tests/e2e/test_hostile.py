@@ -1,9 +1,8 @@
-"""A hostile desktop: other programs forge the posting message, send and post
-messages with pointer-like parameters to every window of quorvel.exe, set the
-window properties and window longs it keeps, flood the clipboard with large
-texts, mark texts private with well-formed and malformed markers, and plant libraries beside a
-copy of the program. After each attack Quorvel still runs, its list is what it
-was, and the hot key still shows the window."""
+"""A hostile desktop: other programs forge and post messages to every window of quorvel.exe, set
+the values it keeps on them, flood and storm the clipboard, mark texts private with well-formed and
+malformed markers, hold their clipboard data back, and plant libraries beside a copy of it. After
+each attack Quorvel still runs, its list is what it was, and the hot key shows the window within
+2 s; its dialogs and the questions that only read still answer other programs."""
 
 import os
 import re
@@ -14,15 +13,10 @@ import time
 import harness
 
 
-# hostile.exe's attacks, in the groups run between two checks (see hostile.cpp).
-MESSAGE_ATTACKS = [
-    ("post:",),                      # forged, sent, broadcast and thread posting messages
-    ("main:",),
-    ("list:",),
-    ("editor:",),
-    ("posting:", "watch:"),
-    ("props:pointers", "props:numbers", "props:longs"),
-]
+# hostile.exe's attacks, in the groups run between two checks (see hostile.cpp); "post:" forges,
+# sends, broadcasts and posts the posting message to the thread.
+MESSAGE_ATTACKS = [("post:",), ("main:",), ("list:",), ("editor:",), ("posting:", "watch:"),
+                   ("props:pointers", "props:numbers", "props:longs")]
 # Markers another program sets with a text (format, block in hex, whether the
 # text stays out). A "CanIncludeInClipboardHistory" block that says nothing
 # readable counts as private, as "not in histories" does; the cloud marker
