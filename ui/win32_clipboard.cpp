@@ -10,6 +10,7 @@
 #include <new>
 
 #include "runtime/digest.h"
+#include "runtime/text.h"
 #include "ui/win32_failure.h"
 #include "ui/win32_handle.h"
 #include "ui/win32_state.h"
@@ -146,11 +147,6 @@ Marking ContentMarking(UINT (&markers)[3]) {
   return value == 0 ? Marking::kPrivate : Marking::kAllowed;
 }
 
-void WipeOut(std::u16string& text) {
-  SecureZeroMemory(text.data(), text.capacity() * sizeof(char16_t));
-  std::u16string().swap(text);
-}
-
 // Keeps a text whose marker could not be read out for as long as it stays on
 // the clipboard: an owner that ends without rendering its marker takes the
 // marker's format with it, and the same text is then there unmarked. Another
@@ -159,10 +155,10 @@ void KeepWithheldTextOut(ClipboardReadJob& job, Marking marking) {
   if (marking == Marking::kUnreadable) {
     job.withheld = DigestOf(job.text);
     job.hasWithheld = true;
-    WipeOut(job.text);
+    TextWipe(job.text);
   } else if (job.hasWithheld) {
     if (marking == Marking::kNone && DigestOf(job.text) == job.withheld) {
-      WipeOut(job.text);
+      TextWipe(job.text);
     } else {
       job.hasWithheld = false;
     }

@@ -134,8 +134,9 @@ int64_t EventNext(int32_t timeout) {
   if (code != 0) return code;
   MSG msg{};
   if (!FetchMessage(msg, timeout)) return 0;
-  if (ForeignThreadTimer(msg)) return static_cast<int32_t>(msg.message);
+  // A message taken from behind the notifications is checked like any other.
   TakeQueuedClipboardNotifications(msg);
+  if (ForeignThreadTimer(msg)) return static_cast<int32_t>(msg.message);
   HWND active = GetActiveWindow();
   HACCEL table = ShortcutTableFor(active);
   if (table != nullptr && TranslateAcceleratorW(active, table, &msg)) {
